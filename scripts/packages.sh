@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, when they are missing.
+set -euo pipefail
+needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
+        tmux)
+missing=()
+for p in "${needed[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,2 @@
+// rptcarry: the carry-over report module.
+int main() { return 0; }

@@ -1,0 +1,150 @@
+#include "platform/host_path.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/cp850.h"
+
+namespace orb {
+namespace {
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name equals `name` without regard to ASCII case, if any.
+std::optional<std::string> FindWithoutCase(const std::string& dir, const std::string& name) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (d == nullptr) return std::nullopt;
+  const std::string wanted = AsciiLower(name);
+  std::optional<std::string> found;
+  while (dirent* entry = ::readdir(d)) {
+    if (AsciiLower(entry->d_name) == wanted) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+}  // namespace
+
+bool HasDrivePrefix(std::string_view suite_name) {
+  if (suite_name.size() < 2 || suite_name[1] != ':') return false;
+  const char c = suite_name[0];
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::optional<std::string> HostPath(std::string_view suite_name) {
+  if (suite_name.empty() || HasDrivePrefix(suite_name)) return std::nullopt;
+  std::string utf8 = cp850::ToUtf8(suite_name);
+  for (char& c : utf8) {
+    if (c == '\\') c = '/';
+  }
+  if (utf8.find('\0') != std::string::npos) return std::nullopt;
+
+  const bool absolute = utf8.front() == '/';
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= utf8.size()) {
+    size_t slash = utf8.find('/', start);
+    if (slash == std::string::npos) slash = utf8.size();
+    if (slash > start) parts.push_back(utf8.substr(start, slash - start));
+    start = slash + 1;
+  }
+  const bool trailing_slash = utf8.back() == '/';
+
+  std::string path = absolute ? "/" : "";
+  bool matching = true;  // stop looking once a component matched nothing
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    std::string candidate = path + part;
+    if (matching && part != "." && part != ".." && !Exists(candidate)) {
+      if (auto found = FindWithoutCase(path, part)) {
+        candidate = path + *found;
+      } else {
+        matching = false;
+      }
+    }
+    path = candidate;
+    if (i + 1 < parts.size() || trailing_slash) path += '/';
+  }
+  if (path.empty()) path = absolute ? "/" : ".";
+  return path;
+}
+
+std::FILE* OpenFile(std::string_view suite_name, const char* mode) {
+  auto path = HostPath(suite_name);
+  if (!path) return nullptr;
+  return std::fopen(path->c_str(), mode);
+}
+
+bool RemoveFile(std::string_view suite_name) {
+  auto path = HostPath(suite_name);
+  return path && ::unlink(path->c_str()) == 0;
+}
+
+bool FileExists(std::string_view suite_name) {
+  auto path = HostPath(suite_name);
+  struct stat st{};
+  return path && ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(std::string_view suite_name) {
+  auto path = HostPath(suite_name);
+  struct stat st{};
+  return path && ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<int64_t> FileSize(std::string_view suite_name) {
+  auto path = HostPath(suite_name);
+  struct stat st{};
+  if (!path || ::stat(path->c_str(), &st) != 0) return std::nullopt;
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool ChangeDirectory(std::string_view suite_name) {
+  auto path = HostPath(suite_name);
+  return path && ::chdir(path->c_str()) == 0;
+}
+
+bool ReadFile(std::string_view suite_name, std::string& out, size_t max_bytes) {
+  out.clear();
+  std::FILE* f = OpenFile(suite_name, "rb");
+  if (f == nullptr) return false;
+  char buffer[65536];
+  size_t got;
+  while (out.size() < max_bytes && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    out.append(buffer, std::min(got, max_bytes - out.size()));
+  }
+  std::fclose(f);
+  return true;
+}
+
+bool WriteFile(std::string_view suite_name, std::string_view content) {
+  std::FILE* f = OpenFile(suite_name, "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::string GetEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? cp850::FromUtf8(value) : std::string();
+}
+
+}  // namespace orb

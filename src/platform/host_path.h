@@ -1,0 +1,42 @@
+// Host paths: the program names files the way the suite writes them, with backslashes
+// ("DADES\PropietV.dat", root + "FORMS\RPTCARRY.OPN"), in code page 850. Every file
+// operation goes through here, where such a name becomes a path of this host:
+// backslashes become slashes, the name is converted to UTF-8, and each component that
+// does not exist as written is matched against its directory without regard to case.
+// A name with a drive prefix ("C:\TMP\x") means nothing here and resolves to no path.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orb {
+
+// True when the name begins with a drive letter and a colon.
+bool HasDrivePrefix(std::string_view suite_name);
+
+// The host path for a suite file name, or nothing when the name cannot name a file here.
+// Components are matched without regard to case when the exact name does not exist; a
+// component that matches nothing is kept as written (so new files can be created).
+std::optional<std::string> HostPath(std::string_view suite_name);
+
+// File operations by suite name. They fail as the host call fails, and also when the
+// name resolves to no path.
+std::FILE* OpenFile(std::string_view suite_name, const char* mode);
+bool RemoveFile(std::string_view suite_name);
+bool FileExists(std::string_view suite_name);
+bool DirectoryExists(std::string_view suite_name);
+std::optional<int64_t> FileSize(std::string_view suite_name);
+bool ChangeDirectory(std::string_view suite_name);
+// Reads a whole file (at most max_bytes of it) into out; false when it cannot be opened.
+bool ReadFile(std::string_view suite_name, std::string& out,
+              size_t max_bytes = size_t{1} << 30);
+// Writes out as the whole content of the file (created or emptied).
+bool WriteFile(std::string_view suite_name, std::string_view content);
+
+// Environment variable converted to code page 850, empty when unset.
+std::string GetEnv(const char* name);
+
+}  // namespace orb
