@@ -1,0 +1,84 @@
+// FileTable: the program's open data files, named by the caller's 16-bit file numbers,
+// and the read operations on them (by key, stepping along a key, by physical position,
+// with optional record locks), all through BTRCALL. Entries 1..40 hold files; entry 0's
+// position block is the scratch block for Reset.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+
+namespace orb {
+
+// Status codes of this layer, besides the record manager's own.
+enum DataStatus : int16_t {
+  kDataFileNotOpen = 3, kDataAlreadyOpen = 1002, kDataNoFreeEntry = 1003,
+  kDataNoSuchKey = 1004,
+};
+
+// What the data layer needs from the screen and the program: the open-failure message
+// (a box, a beep, a key) and the end of the program that follows it, and the lock
+// message shown while a locked record is waited for.
+class DataMessages {
+ public:
+  virtual ~DataMessages() = default;
+  // Shows the text in a message box at the given row and leaves it on screen.
+  virtual void ShowMessage(int16_t row, const std::string& text) = 0;
+  // Removes the box shown last.
+  virtual void HideMessage() = 0;
+  virtual void Beep() = 0;
+  // Discards pending key presses and waits for one key.
+  virtual void WaitForKey() = 0;
+  // Closes the program's plain files and ends the program with exit code 0. May
+  // return (in tests); the caller then carries on with the failure status.
+  virtual void EndProgram() = 0;
+  // Waits (the lock retry pauses).
+  virtual void Sleep(int32_t milliseconds) = 0;
+};
+
+// The caller's record storage for a file: every read copies the record here, never
+// more than `size` bytes.
+struct RecordArea {
+  uint8_t* data = nullptr;
+  size_t size = 0;
+};
+
+class FileTable {
+ public:
+  FileTable(const Session& session, DataMessages& messages);
+  ~FileTable();
+  FileTable(const FileTable&) = delete;
+  FileTable& operator=(const FileTable&) = delete;
+
+  // Index 1..40 of the entry holding file_no; else minus the highest free index, or 0.
+  int16_t FindFileEntry(int16_t file_no) const;
+
+  // Opens `name` (without extension: ".dat" is added) as file_no, creating it from
+  // root + "ddf\" + base name + ".xdf" when missing. A failure shows the message and
+  // ends the program.
+  void OpenDataFile(int16_t file_no, std::string_view name, RecordArea area,
+                    int16_t& status);
+  void ResetDataFiles(int16_t& status);
+  void GetKeyInfo(int16_t file_no, int16_t key_no, int16_t& key_length,
+                  int16_t& record_length);
+
+  // mode 0: equal; > 0: greater or equal; < 0: less or equal.
+  void GetByKey(int16_t file_no, int16_t key_no, std::string_view key_value, int16_t mode,
+                int16_t& status);
+  void StepRecords(int16_t file_no, int16_t count, int16_t& status);
+  // Position 0: the current record's physical position (0 when none). Otherwise reads
+  // the record at that position and returns the status.
+  int32_t PositionRecord(int16_t file_no, int32_t position);
+  // Letters: D/A/B set the lock mode, "+" saves it, "-" restores it.
+  void SetLockMode(int16_t file_no, std::string_view letters, int16_t& status);
+  std::string KeyImage(std::string_view value, int16_t file_no);
+  std::string CurrentKeyImage(int16_t file_no);
+
+ private:
+  struct Impl;
+  Impl* impl_;
+};
+
+}  // namespace orb

@@ -1,0 +1,39 @@
+// The record manager's one entry point. Each data file is a keyed record file, opened
+// into a 128-byte position block that the caller keeps and passes on every call for
+// that file. The operation codes and statuses are those of the Btrieve interface.
+#pragma once
+
+#include <cstdint>
+
+namespace orb {
+
+enum BtrOp : uint16_t {
+  kBtrOpen = 0, kBtrClose = 1, kBtrInsert = 2, kBtrUpdate = 3, kBtrDelete = 4,
+  kBtrGetEqual = 5, kBtrGetNext = 6, kBtrGetPrevious = 7, kBtrGetGreater = 8,
+  kBtrGetGreaterOrEqual = 9, kBtrGetLess = 10, kBtrGetLessOrEqual = 11,
+  kBtrGetFirst = 12, kBtrGetLast = 13, kBtrCreate = 14, kBtrStat = 15,
+  kBtrGetPosition = 22, kBtrGetDirect = 23, kBtrUnlock = 27, kBtrReset = 28,
+  kBtrSingleNoWaitLock = 200,  // added to a get operation
+};
+
+enum BtrStatus : int16_t {
+  kBtrOk = 0, kBtrInvalidOperation = 1, kBtrIoError = 2, kBtrFileNotOpen = 3,
+  kBtrKeyNotFound = 4, kBtrDuplicateKey = 5, kBtrInvalidKeyNumber = 6,
+  kBtrDifferentKeyNumber = 7, kBtrInvalidPositioning = 8, kBtrEndOfFile = 9,
+  kBtrFileNotFound = 12, kBtrDiskFull = 18, kBtrDataBufferTooShort = 22,
+  kBtrInvalidRecordLength = 24, kBtrInvalidKeyLength = 29, kBtrNotABtrieveFile = 30,
+  kBtrInvalidRecordAddress = 43, kBtrFileAlreadyExists = 59, kBtrRecordInUse = 84,
+  kBtrFileInUse = 85,
+};
+
+constexpr int kPositionBlockSize = 128;
+constexpr int kStatBufferSize = 1536;
+
+// operation: one of BtrOp (gets may carry +200); position_block: 128 bytes;
+// data_length: in, the size of data_buffer; out, the bytes returned; key_buffer: at
+// least key_length bytes (255 for Stat). Returns the status.
+int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
+                uint32_t* data_length, void* key_buffer, uint8_t key_length,
+                int8_t key_number);
+
+}  // namespace orb
