@@ -1,0 +1,30 @@
+// ColourSelector: the five colour attributes of the session (normal, highlighted,
+// reverse, ...) and the current one, with a stack of saved choices. Modes: "h", "n",
+// "r", "u" and their combinations select an attribute; "+" first saves the current
+// one; "-" restores the last saved one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+#include "platform/console.h"
+
+namespace orb {
+
+class ColourSelector {
+ public:
+  ColourSelector(Console& console, const Session& session)
+      : console_(console), session_(session) {}
+
+  void SetColour(std::string_view mode);
+  int CurrentIndex() const { return current_; }
+
+ private:
+  Console& console_;
+  const Session& session_;
+  int current_ = 0;
+  std::string saved_;  // one byte per saved index, the newest last
+};
+
+}  // namespace orb
