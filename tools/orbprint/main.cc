@@ -61,6 +61,11 @@ bool WriteStdout(const std::string& text) {
          std::fflush(stdout) == 0;
 }
 
+// A suite file name as this host shows it.
+std::string Shown(const std::string& suite_name) {
+  return HostPath(suite_name).value_or(cp850::ToUtf8(suite_name));
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "orbprint: %s\n", message.c_str());
   return 1;
@@ -91,7 +96,7 @@ int Run(int argc, char** argv) {
   }
   const std::string work_dir = WorkDirectory();
   if (file_name.empty()) file_name = work_dir + "orbprint.tmp";
-  const std::string shown_name = cp850::ToUtf8(file_name);
+  const std::string shown_name = Shown(file_name);
 
   std::string bytes;
   if (!ReadFile(file_name, bytes)) return Fail("cannot read the print file " + shown_name);
@@ -121,9 +126,9 @@ int Run(int argc, char** argv) {
       const std::string out_name = OutputFileName(device, work_dir);
       const std::string content =
           device.kind == Device::Kind::kPdf ? RenderPdf(pages) : RenderText(pages);
-      if (!WriteFile(out_name, content)) return Fail("cannot write " + cp850::ToUtf8(out_name));
+      if (!WriteFile(out_name, content)) return Fail("cannot write " + Shown(out_name));
       std::printf("orbprint: %zu page(s) written to %s\n", pages.size(),
-                  cp850::ToUtf8(out_name).c_str());
+                  Shown(out_name).c_str());
       return 0;
     }
     case Device::Kind::kPrinter: {
