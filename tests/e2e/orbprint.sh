@@ -35,6 +35,10 @@ PATH="$work/bin:$PATH" ORBTMP="$work" "$orbprint" --device "LP:oficina"
 [ "$(cat "$work/lp.args")" = "-d oficina" ] || fail "lp arguments: $(cat "$work/lp.args")"
 [ "$(cat "$work/lp.in")" = "$expected" ] || fail "lp input"
 
+# A report without lines sends nothing to the screen or the printer.
+printf 'DEVICELP\r\n' > "$work/empty.tmp"
+PATH="$work/bin:$PATH" "$orbprint" "$work/empty.tmp" | grep -q "nothing to print" || fail "empty report"
+
 # Refusals: exit code not 0, message on stderr naming the file and the line.
 printf 'DEVICETXT\r\nPAGE 66 \r\n 1 ,no comma\r\n' > "$work/bad.tmp"
 if ORBTMP="$work" "$orbprint" "$work/bad.tmp" 2> "$work/err"; then fail "bad file accepted"; fi

@@ -25,6 +25,8 @@ constexpr char kUsage[] =
     "on DEVICE (default: the file's DEVICE line): PANTALLA or SCREEN, PDF[:file],\n"
     "TXT[:file], LP[:queue].\n";
 
+constexpr size_t kMaxPrintFileBytes = size_t{512} << 20;
+
 std::string WithSeparator(std::string dir) {
   if (!dir.empty() && dir.back() != '\\' && dir.back() != '/' && dir.back() != ':') dir += '\\';
   return dir;
@@ -99,7 +101,10 @@ int Run(int argc, char** argv) {
   const std::string shown_name = Shown(file_name);
 
   std::string bytes;
-  if (!ReadFile(file_name, bytes)) return Fail("cannot read the print file " + shown_name);
+  if (!ReadFile(file_name, bytes, kMaxPrintFileBytes + 1)) {
+    return Fail("cannot read the print file " + shown_name);
+  }
+  if (bytes.size() > kMaxPrintFileBytes) return Fail(shown_name + ": the print file is too large");
   PrintDocument document;
   const ParseResult parsed = ParsePrintDocument(bytes, document);
   if (!parsed.ok) {
@@ -113,6 +118,12 @@ int Run(int argc, char** argv) {
   if (!ParseDevice(device_text, device, error)) return Fail(shown_name + ": " + cp850::ToUtf8(error));
 
   const std::vector<Page> pages = LayOutPages(document);
+  const bool to_people = device.kind == Device::Kind::kScreen ||
+                         device.kind == Device::Kind::kPrinter;
+  if (pages.empty() && to_people) {
+    std::printf("orbprint: the report is empty; nothing to print\n");
+    return 0;
+  }
   switch (device.kind) {
     case Device::Kind::kScreen:
       if (StdoutIsTerminal()) {
