@@ -56,6 +56,9 @@ class TerminalConsole : public CellConsole {
   void ReadAvailableBytes();
   void WriteRaw(std::string_view bytes);
   void ApplyMouseMode();
+  // Queues a decoded event; a second press of a button on the same cell soon after the
+  // first becomes a double click when those are reported.
+  void Deliver(InputEvent event);
 
   std::unique_ptr<Curses> curses_;
   KeyDecoder decoder_;
@@ -66,6 +69,8 @@ class TerminalConsole : public CellConsole {
   bool last_cursor_visible_ = false;
   int16_t last_cursor_size_ = 0;
   std::chrono::steady_clock::time_point last_byte_time_{};
+  std::chrono::steady_clock::time_point last_press_time_{};
+  InputEvent last_press_;
 };
 
 }  // namespace orb
