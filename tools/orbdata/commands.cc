@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
@@ -221,10 +222,20 @@ int ImportCommand(const std::string& kind_name, const std::string& data_file,
       }
     }
   }
+  // Added in key 0 order, the records fill the file's pages one after another; records
+  // with equal keys keep the order of the CSV file, and so their order along key 0.
+  std::vector<size_t> order(records.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  {
+    std::vector<std::string> keys(records.size());
+    for (size_t i = 0; i < records.size(); ++i) keys[i] = KeyOf(*kind, records[i]);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+  }
   if ((status = file.BeginBulk()) != kBtrOk) {
     return Fail(kFailed, data_file + ": cannot start the import (" + StatusText(status) + ")");
   }
-  for (size_t i = 0; i < records.size(); ++i) {
+  for (const size_t i : order) {
     status = file.Insert(records[i]);
     if (status != kBtrOk) {
       Fail(status == kBtrDuplicateKey ? kBadInput : kFailed,
