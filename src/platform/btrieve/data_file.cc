@@ -76,7 +76,7 @@ int16_t MapStatus(int rc) {
 
 std::string SchemaSql(const FileLayout& layout) {
   std::string sql =
-      "PRAGMA application_id=" + std::to_string(kApplicationId) + ";"
+      "PRAGMA page_size=8192;PRAGMA application_id=" + std::to_string(kApplicationId) + ";"
       "PRAGMA user_version=" + std::to_string(kFormatVersion) + ";"
       "CREATE TABLE layout(id INTEGER PRIMARY KEY CHECK (id = 1), format INTEGER NOT NULL,"
       " bytes BLOB NOT NULL, next_position INTEGER NOT NULL,"

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "engine_fixture.h"
+#include "platform/btrieve/lock_file.h"
 
 namespace orb::btr::testing {
 namespace {
@@ -171,6 +172,20 @@ TEST_F(Locks, FilesHeldExclusivelyOrBeingReplacedAreInUse) {
   EXPECT_EQ(Walk(main_, 0, 1), (std::vector<std::string>{"A", "B", "C"}));
   ::close(ready[0]);
   ::close(ready[1]);
+}
+
+TEST_F(Locks, AFileBeingCreatedIsInUseNotMissing) {
+  // What Create holds while it builds the file: an opener waits (85) rather than
+  // racing into a Create of its own (12).
+  std::unique_ptr<LockFile> creating;
+  ASSERT_EQ(LockFile::Acquire(PathOf("new.dat"), LockFile::Mode::kExclusive, creating), kBtrOk);
+  Block b;
+  EXPECT_EQ(Open(b, "new.dat"), kBtrFileInUse);
+  EXPECT_EQ(Create("new.dat", FileDef(8, {{{1, 4, 0}}})), kBtrFileInUse);
+  creating.reset();
+  EXPECT_EQ(Open(b, "new.dat"), kBtrFileNotFound);
+  EXPECT_EQ(Create("new.dat", FileDef(8, {{{1, 4, 0}}})), kBtrOk);
+  EXPECT_EQ(Open(b, "new.dat"), kBtrOk);
 }
 
 TEST_F(Locks, WritersInSeveralProcessesAllLand) {
