@@ -291,6 +291,37 @@ TEST_F(Engine, UpdateOfARecordChangedElsewhereIsAConflict) {
   EXPECT_EQ(Get(kBtrGetNext, b, 0).record.substr(0, 3), "C15");
 }
 
+TEST_F(Engine, ChangesFromElsewhereShowAtOnceAndFilesKeepThem) {
+  Block a;
+  Fill(a);
+  RecordEngine other;  // as another process would
+  Block b;
+  ASSERT_EQ(OpenWith(other, b, PathOf("people.dat")), kBtrOk);
+  ASSERT_EQ(GetWith(other, kBtrGetFirst, b, 0).status, kBtrOk);  // C1; a walk begins
+  ASSERT_EQ(Insert(a, Person("C11", 5, "new")), kBtrOk);
+  EXPECT_EQ(GetWith(other, kBtrGetNext, b, 0).record.substr(0, 3), "C11");
+  // A locking read returns the record as it is now.
+  ASSERT_EQ(Get(kBtrGetEqual, a, 0, "C4    ").status, kBtrOk);
+  std::string rec = Person("C4", 1, "changed");
+  uint32_t len = 16;
+  ASSERT_EQ(engine_.Call(kBtrUpdate, a.bytes, rec.data(), &len, nullptr, 0, 0), kBtrOk);
+  EXPECT_EQ(GetWith(other, kBtrGetEqual + 200, b, 0, "C4    ").record, rec);
+  EXPECT_EQ(GetWith(other, kBtrGetEqual, b, 0, "C4    ").record, rec);
+
+  // Closed and opened again by a new engine, the file holds the same records at the
+  // same positions.
+  ASSERT_EQ(Get(kBtrGetEqual, a, 0, "C3    ").status, kBtrOk);
+  const std::string pos = Get(kBtrGetPosition, a, 0).record;
+  ASSERT_EQ(engine_.Call(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  ASSERT_EQ(other.Call(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  RecordEngine later;
+  Block c;
+  ASSERT_EQ(OpenWith(later, c, PathOf("people.dat")), kBtrOk);
+  EXPECT_EQ(GetWith(later, kBtrGetDirect, c, 0, pos).record, Person("C3", 256, "bravo"));
+  EXPECT_EQ(GetWith(later, kBtrGetNext, c, 0).record, rec);
+  EXPECT_EQ(GetWith(later, kBtrGetLast, c, 1).record.substr(0, 2), "C2");
+}
+
 TEST_F(Engine, ExtendedTypesAndDescendingSegmentsOrder) {
   // key 0: signed 16-bit integer, descending string; key 1: float.
   const std::string def =
