@@ -188,6 +188,43 @@ TEST_F(Locks, AFileBeingCreatedIsInUseNotMissing) {
   EXPECT_EQ(Open(b, "new.dat"), kBtrOk);
 }
 
+TEST_F(Locks, AReadSeesEveryCommitMadeBeforeIt) {
+  int told[2];
+  ASSERT_EQ(::pipe(told), 0);
+  const std::string path = PathOf("f.dat");
+  constexpr int kRounds = 200;
+  const pid_t pid = Spawn([&](RecordEngine& e) {
+    Block b;
+    if (OpenWith(e, b, path) != kBtrOk) return 1;
+    for (int i = 1; i <= kRounds; ++i) {
+      if (GetWith(e, kBtrGetEqual, b, 0, "A   ").status != kBtrOk) return 2;
+      std::string rec = Rec("A");
+      const auto n = static_cast<uint16_t>(i);
+      rec.replace(4, 2, Le16(n));
+      uint32_t len = 8;
+      if (e.Call(kBtrUpdate, b.bytes, rec.data(), &len, nullptr, 0, 0) != kBtrOk) return 3;
+      if (::write(told[1], &n, sizeof n) != sizeof n) return 4;
+    }
+    return 0;
+  });
+  // After the writer says it committed round n, this process reads n or later, though
+  // it keeps reading all along.
+  int stale = 0;
+  for (int i = 1; i <= kRounds; ++i) {
+    uint16_t n = 0;
+    ASSERT_EQ(::read(told[0], &n, sizeof n), static_cast<ssize_t>(sizeof n));
+    const Got g = Get(kBtrGetEqual, main_, 0, "A   ");
+    ASSERT_EQ(g.status, kBtrOk);
+    const auto seen = static_cast<uint16_t>(static_cast<uint8_t>(g.record[4]) |
+                                            static_cast<uint8_t>(g.record[5]) << 8);
+    if (seen < n) ++stale;
+  }
+  EXPECT_EQ(stale, 0);
+  EXPECT_EQ(Wait(pid), 0);
+  ::close(told[0]);
+  ::close(told[1]);
+}
+
 TEST_F(Locks, WritersInSeveralProcessesAllLand) {
   const std::string path = PathOf("f.dat");
   constexpr int kEach = 150;
