@@ -17,6 +17,12 @@ namespace {
 struct ProcessEngineSlot {
   std::unique_ptr<btr::RecordEngine> engine;
   bool inherited = false;
+  // At exit the engine closes its files (ending bulk loads); a forked child that exits
+  // must not close the parent's connections, which would checkpoint and remove the
+  // write-ahead log under the parent's feet.
+  ~ProcessEngineSlot() {
+    if (inherited) (void)engine.release();
+  }
 };
 
 ProcessEngineSlot& Slot() {
