@@ -30,13 +30,17 @@ ProcessEngineSlot& Slot() {
   return slot;
 }
 
-void MarkInherited() { Slot().inherited = true; }
+void MarkInherited() {
+  ProcessEngineSlot& slot = Slot();
+  if (slot.engine && !slot.inherited) slot.engine->AbandonAfterFork();
+  slot.inherited = true;
+}
 
 btr::RecordEngine& ProcessEngine() {
   ProcessEngineSlot& slot = Slot();
+  static const bool registered = pthread_atfork(nullptr, nullptr, MarkInherited) == 0;
+  (void)registered;
   if (!slot.engine || slot.inherited) {
-    static const bool registered = pthread_atfork(nullptr, nullptr, MarkInherited) == 0;
-    (void)registered;
     if (slot.inherited) (void)slot.engine.release();  // the parent's; not ours to close
     slot.engine = std::make_unique<btr::RecordEngine>();
     slot.inherited = false;

@@ -71,6 +71,8 @@ class DataFile {
   int16_t Delete();
   int16_t RecordCount(uint32_t& count);
   void Unlock();
+  // In a forked child: drops the inherited lock descriptor, touching nothing else.
+  void AbandonAfterFork() { locks_->Abandon(); }
   int16_t BeginBulk();
   int16_t EndBulk();
   bool ReadOnly() const { return mode_ == OpenMode::kReadOnly; }

@@ -273,6 +273,43 @@ TEST_F(Locks, AForkedChildLeavesTheParentsFilesAlone) {
   EXPECT_EQ(BTRCALL(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
 }
 
+TEST_F(Locks, AForkedChildDoesNotKeepTheParentsLocks) {
+  // Only the process's own engine (behind BTRCALL) lets go in a child.
+  ASSERT_EQ(engine_.Call(kBtrClose, main_.bytes, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  const std::string path = PathOf("f.dat");
+  Block b;
+  char owner[5] = {};
+  uint32_t len = 5;
+  std::string name = path + '\0';
+  ASSERT_EQ(BTRCALL(kBtrOpen, b.bytes, owner, &len, name.data(),
+                    static_cast<uint8_t>(path.size()), 0),
+            kBtrOk);
+  std::string rec(8, ' ');
+  char key[255];
+  len = 8;
+  ASSERT_EQ(BTRCALL(kBtrGetFirst + 200, b.bytes, rec.data(), &len, key, 255, 0), kBtrOk);
+  const pid_t sleeper = ::fork();
+  if (sleeper == 0) {
+    for (;;) ::pause();
+  }
+  auto lock_a = [&](RecordEngine& e) -> int {
+    Block o;
+    if (OpenWith(e, o, path) != kBtrOk) return 1;
+    return GetWith(e, kBtrGetEqual + 200, o, 0, "A   ").status;
+  };
+  auto exclusive = [&](RecordEngine& e) -> int {
+    Block o;
+    return OpenWith(e, o, path, -4);
+  };
+  EXPECT_EQ(Run(lock_a), kBtrRecordInUse);
+  // The parent lets go; the living child must not keep the lock or the file open.
+  ASSERT_EQ(BTRCALL(kBtrClose, b.bytes, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  EXPECT_EQ(Run(lock_a), 0);
+  EXPECT_EQ(Run(exclusive), 0);
+  ::kill(sleeper, SIGKILL);
+  Wait(sleeper);
+}
+
 TEST_F(Locks, WritersInSeveralProcessesAllLand) {
   const std::string path = PathOf("f.dat");
   constexpr int kEach = 150;
