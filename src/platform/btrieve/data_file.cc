@@ -870,7 +870,7 @@ int16_t DataFile::EndBulk() {
   if (!bulk_) return kBtrOk;
   ResetCursor();
   bulk_ = false;
-  int16_t status = bulk_failed_ ? kBtrIoError : StoreCounters();
+  int16_t status = bulk_failed_ ? int16_t{kBtrIoError} : StoreCounters();
   bulk_failed_ = false;
   if (status == kBtrOk) status = Status(Run(Prepare(stmts_->commit, "COMMIT")));
   if (status != kBtrOk) {
