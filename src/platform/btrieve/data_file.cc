@@ -276,14 +276,14 @@ bool DataFile::CursorUsable(Seek seek, int key) const {
 int16_t DataFile::BeginRead() {
   if (bulk_) return kBtrOk;
   if (reading_) {
-    if (read_generation_ == locks_->ChangeCount() &&
+    if (read_change_count_ == locks_->ChangeCount() &&
         NowMs() - read_started_ms_ < kSnapshotMs) {
       return kBtrOk;
     }
     EndRead();
   }
   // The count is taken before the snapshot: a commit it misses bumps it afterwards.
-  read_generation_ = locks_->ChangeCount();
+  read_change_count_ = locks_->ChangeCount();
   if (int16_t s = Status(Run(Prepare(stmts_->begin_read, "BEGIN")))) return s;
   reading_ = true;
   read_started_ms_ = NowMs();

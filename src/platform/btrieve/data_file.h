@@ -123,7 +123,7 @@ class DataFile {
   // The read transaction the reads share.
   bool reading_ = false;
   int64_t read_started_ms_ = 0;
-  uint64_t read_generation_ = 0;
+  uint64_t read_change_count_ = 0;
 
   bool has_lock_ = false;
   uint32_t locked_position_ = 0;
