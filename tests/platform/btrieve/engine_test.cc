@@ -351,6 +351,24 @@ TEST_F(Engine, ExtendedTypesAndDescendingSegmentsOrder) {
   EXPECT_EQ(by1[3], rec(300, "aa", 0).substr(0, 4));
 }
 
+TEST_F(Engine, TextTypesOrderByTheirText) {
+  // key 0: zero-terminated text (4); key 1: text with a length byte (4).
+  ASSERT_EQ(Create("z.dat", FileDef(8, {{{1, 4, 0x103, 11}}, {{5, 4, 0x103, 10}}})), kBtrOk);
+  Block b;
+  ASSERT_EQ(Open(b, "z.dat"), kBtrOk);
+  ASSERT_EQ(Insert(b, std::string("ab\0x", 4) + std::string("\x02" "abz", 4)), kBtrOk);
+  ASSERT_EQ(Insert(b, std::string("a\0yy", 4) + std::string("\x01" "bzz", 4)), kBtrOk);
+  ASSERT_EQ(Insert(b, std::string("abc\0", 4) + std::string("\x03" "abc", 4)), kBtrOk);
+  EXPECT_EQ(Walk(b, 0, 3), (std::vector<std::string>{std::string("a\0y", 3),
+                                                      std::string("ab\0", 3), "abc"}));
+  // Equal ignores what follows the zero byte.
+  EXPECT_EQ(Get(kBtrGetEqual, b, 0, std::string("ab\0q", 4)).record.substr(0, 2), "ab");
+  // By length byte: "ab" < "abc" < "b".
+  EXPECT_EQ(Walk(b, 1, 1).size(), 3u);
+  EXPECT_EQ(Get(kBtrGetLast, b, 1).record.substr(4, 2), "\x01" "b");
+  EXPECT_EQ(Get(kBtrGetFirst, b, 1).record.substr(4, 1), "\x02");
+}
+
 TEST_F(Engine, BulkLoadIsSeenWhenItEnds) {
   ASSERT_EQ(Create("bulk.dat", PeopleLayout()), kBtrOk);
   Block w, r;
