@@ -50,8 +50,10 @@ if "$orbprint" "$work/dev.tmp" 2> "$work/err"; then fail "unknown device accepte
 grep -q 'unknown device "LPT1"' "$work/err" || fail "device message: $(cat "$work/err")"
 
 # Truncated and damaged files: an answer, never a crash (exit codes of 128 and above).
+# (Every cut is tested in-process; here a sample of cuts through the real program.)
 size=$(stat -c %s "$work/orbprint.tmp")
-for ((n = 0; n <= size; n++)); do
+step=$(( size / 50 + 1 ))
+for ((n = 0; n <= size; n += step)); do
   head -c "$n" "$work/orbprint.tmp" > "$work/cut.tmp"
   set +e
   ORBTMP="$work" "$orbprint" --device "TXT:cut.txt" "$work/cut.tmp" > /dev/null 2>&1
