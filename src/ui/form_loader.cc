@@ -26,10 +26,11 @@ class ItemCursor {
 
   bool AtEnd() const { return pos_ >= data_.size(); }
 
-  // 1-based line of the read position.
+  // 1-based line of the item read last (of the read position before the first item).
   int Line() const {
+    size_t at = item_start_ == std::string_view::npos ? pos_ : item_start_;
     int line = 1;
-    for (size_t i = 0; i < pos_ && i < data_.size(); ++i) line += data_[i] == '\n';
+    for (size_t i = 0; i < at && i < data_.size(); ++i) line += data_[i] == '\n';
     return line;
   }
 
@@ -54,6 +55,7 @@ class ItemCursor {
   // The next item, or nothing at the end of the file.
   std::optional<std::string> ReadItem() {
     while (!AtEnd() && (data_[pos_] == ' ' || data_[pos_] == '\t' || data_[pos_] == '\n')) ++pos_;
+    item_start_ = pos_;
     if (AtEnd()) return std::nullopt;
     std::string item;
     if (data_[pos_] == '"') {
@@ -85,6 +87,7 @@ class ItemCursor {
 
   std::string_view data_;
   size_t pos_ = 0;
+  size_t item_start_ = std::string_view::npos;
 };
 
 // A decimal number (optionally signed, with an optional fraction) rounded to the
