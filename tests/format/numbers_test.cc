@@ -108,7 +108,7 @@ TEST_F(Numbers, AmountsInTheOtherCurrency) {
   EXPECT_EQ(currency_.Current(), 'P');
   EXPECT_EQ(Amount("ZZZ,ZZZ,ZZ9", 100), "|        166|");      // 166.386
   EXPECT_EQ(Amount("ZZZ,ZZZ,ZZ9", 1000000), "|  1.663.860|");
-  
+  EXPECT_EQ(Amount("ZZZ,ZZZ,ZZ9.9", 100), "|        166'4|");  // the point counts as one
   currency_.SetCurrency("x");
   EXPECT_EQ(currency_.Current(), 'E');
   EXPECT_EQ(Amount("ZZZ,ZZZ,ZZ9", 100), "|       1'00|");
