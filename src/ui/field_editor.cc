@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "format/folding.h"
 #include "ui/form_table.h"
 
 namespace orb {
@@ -25,7 +26,8 @@ std::string TrimBlanks(std::string_view text) {
 
 // The first letter of a text as the option search compares it: capital, no accent.
 char SearchLetter(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;  // FIXME fold
+  std::string folded = FoldText(std::string_view(&c, 1), /*strip_accents=*/true);
+  return folded.empty() ? ' ' : folded[0];
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "ui/form_loader.h"
 
-#include <cmath>
 #include <cstdint>
 #include <optional>
 
+#include "app/item_reader.h"
 #include "platform/host_path.h"
 
 namespace orb {
@@ -17,112 +17,6 @@ constexpr int kMaxScreen = 99;       // rows and columns of boxes and labels
 constexpr int kMaxValueLength = 2000;
 constexpr int kMaxRightColumn = 255; // last column a field may reach
 constexpr size_t kMaxFileBytes = 1 << 20;
-
-// Reads the items of a form file held in memory. Reading stops for good at the first
-// end-of-file mark (26).
-class ItemCursor {
- public:
-  explicit ItemCursor(std::string_view bytes) : data_(bytes.substr(0, bytes.find('\x1a'))) {}
-
-  bool AtEnd() const { return pos_ >= data_.size(); }
-
-  // 1-based line of the item read last (of the read position before the first item).
-  int Line() const {
-    size_t at = item_start_ == std::string_view::npos ? pos_ : item_start_;
-    int line = 1;
-    for (size_t i = 0; i < at && i < data_.size(); ++i) line += data_[i] == '\n';
-    return line;
-  }
-
-  // Skips whole comment lines; leaves the position at the start of the first line that
-  // is not one (or at the end).
-  void SkipCommentLines() {
-    while (!AtEnd()) {
-      size_t start = pos_;
-      size_t end = data_.find('\r', pos_);
-      if (end == std::string_view::npos) end = data_.size();
-      std::string_view line = data_.substr(start, end - start);
-      size_t first = line.find_first_not_of(" \t\n");
-      if (first == std::string_view::npos || line[first] != '\'') {
-        pos_ = start;
-        return;
-      }
-      pos_ = end;
-      SkipLineEnd();
-    }
-  }
-
-  // The next item, or nothing at the end of the file.
-  std::optional<std::string> ReadItem() {
-    while (!AtEnd() && (data_[pos_] == ' ' || data_[pos_] == '\t' || data_[pos_] == '\n')) ++pos_;
-    item_start_ = pos_;
-    if (AtEnd()) return std::nullopt;
-    std::string item;
-    if (data_[pos_] == '"') {
-      ++pos_;
-      while (!AtEnd() && data_[pos_] != '"' && data_[pos_] != '\r') item += data_[pos_++];
-      if (!AtEnd() && data_[pos_] == '"') ++pos_;
-      while (!AtEnd() && data_[pos_] != ',' && data_[pos_] != '\r') ++pos_;
-    } else {
-      while (!AtEnd() && data_[pos_] != ',' && data_[pos_] != '\r') {
-        char c = data_[pos_++];
-        if (c != '\t' && c != '\n') item += c;
-      }
-    }
-    if (!AtEnd()) {
-      if (data_[pos_] == ',') {
-        ++pos_;
-      } else {
-        SkipLineEnd();
-      }
-    }
-    return item;
-  }
-
- private:
-  void SkipLineEnd() {
-    if (!AtEnd() && data_[pos_] == '\r') ++pos_;
-    if (!AtEnd() && data_[pos_] == '\n') ++pos_;
-  }
-
-  std::string_view data_;
-  size_t pos_ = 0;
-  size_t item_start_ = std::string_view::npos;
-};
-
-// A decimal number (optionally signed, with an optional fraction) rounded to the
-// nearest integer, halves to even; nothing when the text is not such a number or the
-// result does not fit 16 bits.
-std::optional<int16_t> ParseInteger(std::string_view text) {
-  size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return std::nullopt;
-  size_t e = text.find_last_not_of(' ');
-  text = text.substr(b, e - b + 1);
-  size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  double whole = 0;
-  bool digits = false;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    whole = whole * 10 + (text[i++] - '0');
-    digits = true;
-    if (whole > 1e6) return std::nullopt;
-  }
-  double fraction = 0, scale = 1;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-      scale /= 10;
-      fraction += (text[i++] - '0') * scale;
-      digits = true;
-    }
-  }
-  if (!digits || i != text.size()) return std::nullopt;
-  double value = std::nearbyint(whole + fraction);  // default rounding: halves to even
-  if (negative) value = -value;
-  if (value < INT16_MIN || value > INT16_MAX) return std::nullopt;
-  return static_cast<int16_t>(value);
-}
 
 class FormParser {
  public:
@@ -142,23 +36,38 @@ class FormParser {
  private:
   bool Fail(const std::string& what) {
     if (error_.empty()) {
-      error_ = std::string(file_name_) + ", line " + std::to_string(items_.Line()) + ": " + what;
+      error_ = std::string(file_name_) + ", line " + std::to_string(item_line_) + ": " + what;
     }
     return false;
   }
 
+  // True when an item follows; notes its line for messages.
+  bool NextItem(const char* what) {
+    item_line_ = items_.LineNumber();
+    if (items_.AtEnd()) return Fail(std::string("the file ends where ") + what + " should be");
+    return true;
+  }
+
   bool Text(std::string& out, const char* what) {
-    std::optional<std::string> item = items_.ReadItem();
-    if (!item) return Fail(std::string("the file ends where ") + what + " should be");
-    out = std::move(*item);
+    if (!NextItem(what)) return false;
+    out = items_.ReadText();
     return true;
   }
 
   bool Integer(int16_t& out, const char* what, int low, int high) {
-    std::optional<std::string> item = items_.ReadItem();
-    if (!item) return Fail(std::string("the file ends where ") + what + " should be");
-    std::optional<int16_t> value = ParseInteger(*item);
-    if (!value) return Fail(std::string(what) + " is not a number: \"" + *item + "\"");
+    if (!NextItem(what)) return false;
+    size_t start = items_.Position();
+    bool well_formed = false;
+    int16_t number = items_.ReadInteger(&well_formed);
+    std::optional<int16_t> value;
+    if (well_formed && number > INT16_MIN && number < INT16_MAX) value = number;
+    if (!value) {
+      size_t end = items_.Position();
+      items_.Seek(start);
+      std::string item = items_.ReadText();
+      items_.Seek(end);
+      return Fail(std::string(what) + " is not a number of 16 bits: \"" + item + "\"");
+    }
     if (*value < low || *value > high) {
       return Fail(std::string(what) + " " + std::to_string(*value) + " is outside " +
                   std::to_string(low) + ".." + std::to_string(high));
@@ -291,7 +200,8 @@ class FormParser {
     return true;
   }
 
-  ItemCursor items_;
+  ItemReader items_;
+  int item_line_ = 1;
   std::string_view file_name_;
   const TextTranslator& translate_;
   FormTable& table_;
