@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -12,10 +13,33 @@
 namespace orb {
 namespace {
 
-std::string AsciiLower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// A file name folded for comparison without regard to case: ASCII and the Latin-1
+// letters (À..Þ, the names code page 850 can hold) lower-cased. Bytes that are not
+// well-formed UTF-8 stand for themselves, so any name folds to something.
+std::u32string FoldName(std::string_view name) {
+  std::u32string out;
+  out.reserve(name.size());
+  size_t i = 0;
+  while (i < name.size()) {
+    const auto b0 = static_cast<unsigned char>(name[i]);
+    char32_t ch = 0xDC00 + b0;  // a stray byte
+    size_t used = 1;
+    if (b0 < 0x80) {
+      ch = b0;
+    } else if ((b0 & 0xE0) == 0xC0 && i + 1 < name.size() &&
+               (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80) {
+      ch = ((b0 & 0x1Fu) << 6) | (static_cast<unsigned char>(name[i + 1]) & 0x3Fu);
+      used = 2;
+    } else if ((b0 & 0xF0) == 0xE0 && i + 2 < name.size() &&
+               (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80 &&
+               (static_cast<unsigned char>(name[i + 2]) & 0xC0) == 0x80) {
+      ch = ((b0 & 0x0Fu) << 12) | ((static_cast<unsigned char>(name[i + 1]) & 0x3Fu) << 6) |
+           (static_cast<unsigned char>(name[i + 2]) & 0x3Fu);
+      used = 3;
+    }
+    if ((ch >= 'A' && ch <= 'Z') || (ch >= 0xC0 && ch <= 0xDE && ch != 0xD7)) ch += 0x20;
+    out.push_back(ch);
+    i += used;
   }
   return out;
 }
@@ -25,16 +49,19 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// The entry of `dir` whose name equals `name` without regard to ASCII case, if any.
+// The entry of `dir` whose name equals `name` without regard to case, if any. When
+// several do, the first in byte order is taken, so the choice does not depend on the
+// order the directory lists them in.
 std::optional<std::string> FindWithoutCase(const std::string& dir, const std::string& name) {
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (d == nullptr) return std::nullopt;
-  const std::string wanted = AsciiLower(name);
+  const std::u32string wanted = FoldName(name);
   std::optional<std::string> found;
   while (dirent* entry = ::readdir(d)) {
-    if (AsciiLower(entry->d_name) == wanted) {
-      found = entry->d_name;
-      break;
+    const std::string_view entry_name = entry->d_name;
+    if (entry_name == "." || entry_name == "..") continue;
+    if (FoldName(entry_name) == wanted && (!found || entry_name < *found)) {
+      found = std::string(entry_name);
     }
   }
   ::closedir(d);
