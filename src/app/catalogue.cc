@@ -1,0 +1,37 @@
+#include "app/catalogue.h"
+
+#include <cstdio>
+
+#include "app/item_reader.h"
+#include "platform/host_path.h"
+
+namespace orb {
+
+std::string Catalogue::Translate(std::string_view key) {
+  const std::string& language = session_.Language;
+  if (language == "CAT") return std::string(key);
+  if (catalogue_name_.empty()) catalogue_name_ = module_name_;
+
+  const std::string file = session_.RootDir + "LOCALE\\" + catalogue_name_ + ".LNG";
+  if (std::FILE* created = OpenFile(file, "ab")) std::fclose(created);
+
+  std::string bytes;
+  if (!ReadFile(file, bytes, kMaxFileBytes)) return std::string(key);
+
+  ItemReader reader(bytes);
+  while (!reader.AtEnd()) {
+    std::string catalan = reader.ReadText();
+    if (reader.AtEnd()) break;  // a record cut short after its key
+    std::string spanish = reader.ReadText();
+    std::string galician = reader.ReadText();
+    std::string aranese = reader.ReadText();
+    if (catalan != key) continue;
+    if (language == "SPA") return spanish;
+    if (language == "GLG") return galician;
+    if (language == "OCI") return aranese;
+    break;
+  }
+  return std::string(key);
+}
+
+}  // namespace orb
