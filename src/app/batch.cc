@@ -143,7 +143,7 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   Currency currency;
   currency.SetCurrency("a,E");
   Catalogue catalogue(session);
-  SessionReportText text(session, catalogue, currency, clock);
+  SessionReportText text(session, catalogue, currency);
   PrintFile print(session);
   ReportServices services{session, files, print, currency, text, {}};
   if (request.StartPrintProgram) services.start_print_program = StartPrintProgram;

@@ -5,35 +5,10 @@
 #include <limits>
 #include <string>
 
+#include "data/records.h"
+
 namespace orb {
 namespace {
-
-// Field offsets of the records the report reads.
-constexpr size_t kOwnerTaxIdOffset = 264;
-constexpr size_t kOwnerTaxIdSize = 17;
-constexpr size_t kPropertyFeePercentOffset = 101;
-constexpr size_t kPropertySupplementOffset = 105;
-constexpr size_t kPropertyFixedFeeOffset = 200;
-constexpr size_t kCollectionAmountOffset = 13;
-constexpr size_t kCollectionKindOffset = 17;
-constexpr size_t kCollectionDeductOffset = 24;
-constexpr size_t kCollectionStateOffset = 38;
-constexpr size_t kCollectionAddOffset = 40;
-constexpr size_t kPaymentAmountOffset = 35;
-constexpr size_t kPaymentStateOffset = 49;
-
-int32_t Int32At(const uint8_t* record, size_t offset) {
-  const uint32_t v = uint32_t{record[offset]} | uint32_t{record[offset + 1]} << 8 |
-                     uint32_t{record[offset + 2]} << 16 | uint32_t{record[offset + 3]} << 24;
-  return static_cast<int32_t>(v);
-}
-
-float FloatAt(const uint8_t* record, size_t offset) {
-  const uint32_t bits = static_cast<uint32_t>(Int32At(record, offset));
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 std::string_view Bytes(const uint8_t* record, size_t offset, size_t size) {
   return std::string_view(reinterpret_cast<const char*>(record) + offset, size);
@@ -71,8 +46,8 @@ void ComputeFeesAndCarry(float fee_percentage, int32_t fixed_fee, int32_t supple
                          const RegimeRates& rates, bool withholding,
                          PropertyAmounts& a) {
   const double percentage = std::isnan(fee_percentage) ? 0.0 : double{fee_percentage};
-  a.Fees = double{RoundAmount(percentage * a.Collected / 100)} + fixed_fee;
-  a.Supplements = (a.Fees != 0) ? double{supplement} : 0.0;
+  a.Fees = static_cast<double>(RoundAmount(percentage * a.Collected / 100)) + fixed_fee;
+  a.Supplements = (a.Fees != 0) ? static_cast<double>(supplement) : 0.0;
   const double fees = a.Fees;
   const double supplements = a.Supplements;
   a.Fees = fees + RoundAmount(rates.FeeVat * fees / 100);
@@ -88,10 +63,10 @@ void ComputeFeesAndCarry(float fee_percentage, int32_t fixed_fee, int32_t supple
 void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
                     int16_t tax_regime, PropertyAmounts& a) {
   FileTable& table = files.Files();
-  const uint8_t* property = files.PropertyRecord();
-  const uint8_t* unit = files.UnitRecord();
-  const uint8_t* collection = files.CollectionRecord();
-  const uint8_t* payment = files.PaymentRecord();
+  const uint8_t* property = files.PropertyArea();
+  const uint8_t* unit = files.UnitArea();
+  const uint8_t* collection = files.CollectionArea();
+  const uint8_t* payment = files.PaymentArea();
 
   const std::string p(Bytes(property, 0, 2));
   int16_t status = 0;
@@ -106,12 +81,12 @@ void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
     int16_t cstatus = 0;
     table.GetByKey(ReportFiles::kCollectionFile, 0, u, 1, cstatus);
     while (cstatus == 0 && Bytes(collection, 0, 8) <= last) {
-      if (collection[kCollectionStateOffset] == 'P') {
+      if (collection[CollectionRecord::kState.offset] == 'P') {
         a.PropertyHasData = true;
-        const double add = Int32At(collection, kCollectionAddOffset);
-        const double net = double{Int32At(collection, kCollectionAmountOffset)} -
-                           Int32At(collection, kCollectionDeductOffset) + add;
-        const uint8_t kind = collection[kCollectionKindOffset];
+        const double add = LoadInt32(collection + CollectionRecord::kAdd.offset);
+        const double net = static_cast<double>(LoadInt32(collection + CollectionRecord::kAmount.offset)) -
+                           LoadInt32(collection + CollectionRecord::kDeduct.offset) + add;
+        const uint8_t kind = collection[CollectionRecord::kKind.offset];
         if (kind == 'C' || kind == 'I') {
           a.Collected += net;
           a.Expenses += add;
@@ -128,9 +103,9 @@ void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
   const std::string last_payment = p + parameters.ReportDate;
   table.GetByKey(ReportFiles::kPaymentFile, 0, p, 1, status);
   while (status == 0 && Bytes(payment, 0, 6) <= last_payment) {
-    if (payment[kPaymentStateOffset] == 'P') {
+    if (payment[PaymentRecord::kState.offset] == 'P') {
       a.PropertyHasData = true;
-      a.Expenses += Int32At(payment, kPaymentAmountOffset);
+      a.Expenses += LoadInt32(payment + PaymentRecord::kAmount.offset);
     }
     table.StepRecords(ReportFiles::kPaymentFile, 1, status);
   }
@@ -139,10 +114,10 @@ void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
   // areas, so its figures are still in place.
   const bool withholding = WithholdingApplies(
       files.Holder().HolderTaxCode,
-      Bytes(files.OwnerRecord(), kOwnerTaxIdOffset, kOwnerTaxIdSize));
-  ComputeFeesAndCarry(FloatAt(property, kPropertyFeePercentOffset),
-                      Int32At(property, kPropertyFixedFeeOffset),
-                      Int32At(property, kPropertySupplementOffset),
+      Bytes(files.OwnerArea(), OwnerRecord::kTaxId.offset, OwnerRecord::kTaxId.size));
+  ComputeFeesAndCarry(LoadFloat32(property + PropertyRecord::kFeePercent.offset),
+                      LoadInt32(property + PropertyRecord::kFixedFee.offset),
+                      LoadInt32(property + PropertyRecord::kSupplement.offset),
                       RatesForRegime(files.Rates(), tax_regime), withholding, a);
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 
+#include "data/records.h"
 #include "format/packed_digits.h"
 
 namespace orb {
@@ -11,9 +12,6 @@ namespace {
 
 constexpr char kAmountSpec[] = "ZZZ,ZZZ,ZZ9";
 constexpr int16_t kAmountColumns[6] = {55, 69, 83, 97, 111, 125};
-constexpr size_t kNameSize = 30;
-constexpr size_t kOwnerNameOffset = 2;
-constexpr size_t kPropertyNameOffset = 8;
 constexpr int16_t kPageLength = 66;
 
 std::string_view Bytes(const uint8_t* record, size_t offset, size_t size) {
@@ -83,7 +81,7 @@ void ReportLayout::PrintDetail(const uint8_t* property_record,
   if (print_.LineNo() > 60) PrintPageHead();
   const std::string code = UnpackDigits(Bytes(property_record, 0, 2));
   print_.PrintAt(7, code.substr(code.size() - 3), 0);
-  print_.PrintAt(13, Bytes(property_record, kPropertyNameOffset, kNameSize), 0);
+  print_.PrintAt(13, Bytes(property_record, PropertyRecord::kName.offset, PropertyRecord::kName.size), 0);
   const ReportAmounts amounts = {a.Collected, a.Pending,     a.Expenses,
                                  a.Fees,      a.Supplements, a.Carry};
   PrintAmounts(amounts, 1);
@@ -95,7 +93,7 @@ void ReportLayout::PrintOwnerTotal(const uint8_t* owner_record) {
   print_.PrintAt(1, UnpackDigits(Bytes(owner_record, 0, 2)), 0);
   print_.PrintAt(13,
                  text_.Translate("TOTAL") + " " +
-                     std::string(Bytes(owner_record, kOwnerNameOffset, kNameSize)),
+                     std::string(Bytes(owner_record, OwnerRecord::kName.offset, OwnerRecord::kName.size)),
                  0);
   PrintAmounts(owner_totals_, 2);
   for (size_t i = 0; i < owner_totals_.size(); ++i) grand_totals_[i] += owner_totals_[i];

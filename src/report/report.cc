@@ -2,20 +2,14 @@
 
 #include <string_view>
 
+#include "data/records.h"
 #include "platform/process.h"
 
 namespace orb {
 namespace {
 
-constexpr size_t kPropertyListOffset = 184;
-constexpr int kPropertyListEntries = 20;
-
 std::string_view Bytes(const uint8_t* record, size_t offset, size_t size) {
   return std::string_view(reinterpret_cast<const char*>(record) + offset, size);
-}
-
-int16_t Int16At(const uint8_t* record, size_t offset) {
-  return static_cast<int16_t>(static_cast<uint16_t>(record[offset] | record[offset + 1] << 8));
 }
 
 }  // namespace
@@ -23,19 +17,20 @@ int16_t Int16At(const uint8_t* record, size_t offset) {
 void PrintReport(ReportFiles& files, const ReportParameters& parameters,
                  ReportLayout& layout) {
   FileTable& table = files.Files();
-  uint8_t* owner = files.OwnerRecord();
-  uint8_t* property = files.PropertyRecord();
+  uint8_t* owner = files.OwnerArea();
+  uint8_t* property = files.PropertyArea();
   layout.StartReport();
   int16_t status = 0;
   table.GetByKey(ReportFiles::kOwnerFile, 0, parameters.FromOwnerKey, 1, status);
   while (status == 0 && Bytes(owner, 0, 2) <= std::string_view(parameters.ToOwnerKey)) {
     bool owner_printed = false;
     layout.StartOwner();
-    for (int i = 0; i < kPropertyListEntries; ++i) {
-      const size_t entry = kPropertyListOffset + 4 * static_cast<size_t>(i);
+    for (int i = 0; i < OwnerRecord::kPropertyCount; ++i) {
+      const size_t entry = OwnerRecord::kProperties.offset +
+                           OwnerRecord::kPropertyEntrySize * static_cast<size_t>(i);
       property[0] = owner[entry];
       property[1] = owner[entry + 1];
-      const int16_t tax_regime = Int16At(owner, entry + 2);
+      const int16_t tax_regime = LoadInt16(owner + entry + 2);
       PropertyAmounts amounts;
       GatherProperty(files, parameters, tax_regime, amounts);
       if (amounts.PropertyHasData) {

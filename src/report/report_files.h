@@ -13,6 +13,7 @@
 
 #include "app/session.h"
 #include "data/file_table.h"
+#include "data/records.h"
 
 namespace orb {
 
@@ -49,7 +50,7 @@ class ReportFiles {
   static constexpr int16_t kPaymentFile = 510;
   // The report takes the first 321 bytes of an owner as the record; the other areas
   // hold a whole record of any length the record manager can return.
-  static constexpr size_t kOwnerRecordSize = 321;
+  static constexpr size_t kOwnerRecordSize = OwnerRecord::kReportLength;
   static constexpr size_t kRecordAreaSize = 1536;
 
   ReportFiles(const Session& session, FileTable& files);
@@ -70,11 +71,11 @@ class ReportFiles {
   void SetRates(const ReportRates& rates) { rates_ = rates; }
   void SetHolder(const InstallationHolder& holder) { holder_ = holder; }
 
-  uint8_t* OwnerRecord() { return owner_.data(); }
-  uint8_t* PropertyRecord() { return property_.data(); }
-  uint8_t* UnitRecord() { return unit_.data(); }
-  uint8_t* CollectionRecord() { return collection_.data(); }
-  uint8_t* PaymentRecord() { return payment_.data(); }
+  uint8_t* OwnerArea() { return owner_.data(); }
+  uint8_t* PropertyArea() { return property_.data(); }
+  uint8_t* UnitArea() { return unit_.data(); }
+  uint8_t* CollectionArea() { return collection_.data(); }
+  uint8_t* PaymentArea() { return payment_.data(); }
 
  private:
   const Session& session_;

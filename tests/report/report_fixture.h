@@ -123,7 +123,7 @@ class ReportInstallation : public ::testing::Test {
     Currency currency;
     currency.SetCurrency("a,E");
     Catalogue catalogue(session_);
-    SessionReportText text(session_, catalogue, currency, clock_);
+    SessionReportText text(session_, catalogue, currency);
     PrintFile print(session_);
     ReportServices services{session_, files, print, currency, text, {}};
     outcome_ = PrintOneReport(services, parameters);

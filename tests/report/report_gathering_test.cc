@@ -69,8 +69,8 @@ TEST_F(ReportGatheringTest, PropertyAmountsFromCollectionsAndPayments) {
 
   auto gather = [&](int code, int16_t regime) {
     const std::string p = PackedCode(code);
-    files.PropertyRecord()[0] = static_cast<uint8_t>(p[0]);
-    files.PropertyRecord()[1] = static_cast<uint8_t>(p[1]);
+    files.PropertyArea()[0] = static_cast<uint8_t>(p[0]);
+    files.PropertyArea()[1] = static_cast<uint8_t>(p[1]);
     PropertyAmounts a;
     GatherProperty(files, parameters, regime, a);
     return a;

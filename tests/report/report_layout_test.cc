@@ -27,7 +27,7 @@ class ReportLayoutTest : public ReportInstallation {
     Currency currency;
     currency.SetCurrency("a,E");
     Catalogue catalogue(session_);
-    SessionReportText text(session_, catalogue, currency, clock_);
+    SessionReportText text(session_, catalogue, currency);
     PrintFile print(session_);
     EXPECT_TRUE(print.OpenPrint(session_.Output));
     ReportLayout layout(print, text, holder_, parameters_);
