@@ -1,8 +1,10 @@
 #include "app/batch.h"
 
+#include <iostream>
 #include <ostream>
 
 #include "app/catalogue.h"
+#include "app/session_init.h"
 #include "data/file_table.h"
 #include "format/currency.h"
 #include "format/dates.h"
@@ -154,6 +156,25 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
     return kBatchFailed;
   }
   return kBatchOk;
+}
+
+std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments) {
+  BatchRequest request;
+  std::string error;
+  switch (ParseBatchArguments(arguments, request, error)) {
+    case BatchArguments::kNone:
+      return std::nullopt;
+    case BatchArguments::kError:
+      std::cerr << "rptcarry: " << error << "\n"
+                << "usage: rptcarry --date DD/MM/YYYY --from CODE --to CODE"
+                   " [--no-print-program]\n";
+      return kBatchRefused;
+    case BatchArguments::kBatch:
+      break;
+  }
+  const Session session = InitSession(HostEnvironment());
+  SystemClock clock;
+  return RunBatchReport(session, request, clock, std::cerr);
 }
 
 }  // namespace orb

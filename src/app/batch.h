@@ -8,6 +8,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,10 @@ enum BatchExit : int { kBatchOk = 0, kBatchFailed = 1, kBatchRefused = 2 };
 // to `err`. Returns a BatchExit code.
 int RunBatchReport(const Session& session, const BatchRequest& request, const Clock& clock,
                    std::ostream& err);
+
+// For the program's start: when the arguments (without the program name) hold batch
+// options, gathers the session from the environment, runs the batch report and returns
+// its exit code (2 as well for misused options); nothing when there is no batch option.
+std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments);
 
 }  // namespace orb
