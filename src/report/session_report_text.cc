@@ -2,7 +2,7 @@
 
 #include "format/date_display.h"
 #include "format/dates.h"
-#include "format/number_picture.h"
+#include "format/numbers.h"
 
 namespace orb {
 
