@@ -1,6 +1,5 @@
 #include "app/batch.h"
 
-#include <iostream>
 #include <ostream>
 
 #include "app/catalogue.h"
@@ -158,23 +157,25 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   return kBatchOk;
 }
 
-std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments) {
+std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments,
+                                         const EnvironmentLookup& environment,
+                                         std::ostream& err) {
   BatchRequest request;
   std::string error;
   switch (ParseBatchArguments(arguments, request, error)) {
     case BatchArguments::kNone:
       return std::nullopt;
     case BatchArguments::kError:
-      std::cerr << "rptcarry: " << error << "\n"
+      err << "rptcarry: " << error << "\n"
                 << "usage: rptcarry --date DD/MM/YYYY --from CODE --to CODE"
                    " [--no-print-program]\n";
       return kBatchRefused;
     case BatchArguments::kBatch:
       break;
   }
-  const Session session = InitSession(HostEnvironment());
+  const Session session = InitSession(environment);
   SystemClock clock;
-  return RunBatchReport(session, request, clock, std::cerr);
+  return RunBatchReport(session, request, clock, err);
 }
 
 }  // namespace orb

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/session.h"
+#include "app/session_init.h"
 #include "platform/clock.h"
 #include "report/report_parameters.h"
 
@@ -49,6 +50,8 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
 // For the program's start: when the arguments (without the program name) hold batch
 // options, gathers the session from the environment, runs the batch report and returns
 // its exit code (2 as well for misused options); nothing when there is no batch option.
-std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments);
+std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments,
+                                         const EnvironmentLookup& environment,
+                                         std::ostream& err);
 
 }  // namespace orb

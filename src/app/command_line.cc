@@ -1,0 +1,48 @@
+#include "app/command_line.h"
+
+#ifndef ORB_VERSION
+#define ORB_VERSION "0"
+#endif
+
+namespace orb {
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  bool help = false;
+  bool version = false;
+  bool session = false;
+  for (const std::string& argument : arguments) {
+    if (argument == "--help" || argument == "-h") {
+      help = true;
+    } else if (argument == "--version") {
+      version = true;
+    } else if (argument == "--session") {
+      session = true;
+    } else if (!argument.empty() && argument[0] == '-') {
+      return {CommandAction::kError, "unknown option '" + argument + "'"};
+    } else {
+      return {CommandAction::kError, "unexpected argument '" + argument + "'"};
+    }
+  }
+  if (help) return {CommandAction::kHelp, ""};
+  if (version) return {CommandAction::kVersion, ""};
+  if (session) return {CommandAction::kShowSession, ""};
+  return {CommandAction::kRun, ""};
+}
+
+void WriteUsage(std::ostream& out) {
+  out << "Usage: rptcarry [--session | --help | --version]\n"
+         "\n"
+         "Carry-over report of the property-management suite: choose a closing date and a\n"
+         "range of owners on the form, and the report goes to the suite's print program.\n"
+         "The session comes from the environment (ORBROOT, ORBEXE, ORBTMP, TERM) and from\n"
+         "Sessio.ini and VoraTerm.ini in the temporary directory and Vora.ini in the root.\n"
+         "\n"
+         "Options:\n"
+         "  --session   show the session as gathered at start-up, and stop\n"
+         "  --help      show this text, and stop\n"
+         "  --version   show the version, and stop\n";
+}
+
+void WriteVersion(std::ostream& out) { out << "rptcarry " << ORB_VERSION << "\n"; }
+
+}  // namespace orb

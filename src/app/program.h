@@ -1,0 +1,48 @@
+// Program: the module from start to end. It owns the session and the state of every
+// subsystem, hands them to each other by reference, and runs the fixed sequence once:
+// gather the session, choose the currency, make the installation root the current
+// directory, set the module name, load the form, open the report files, run the report
+// until the operator leaves it, close everything. Every way out ends with exit code 0.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/catalogue.h"
+#include "app/session.h"
+#include "app/session_init.h"
+#include "format/currency.h"
+
+namespace orb {
+
+class Program {
+ public:
+  explicit Program(EnvironmentLookup environment) : environment_(std::move(environment)) {}
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Start-up, up to the point where the module's own files are read.
+  void StartUp();
+  // The whole run; the exit code of the process.
+  int Run();
+
+  const Session& session() const { return session_; }
+  const Currency& currency() const { return currency_; }
+  const std::string& ModuleName() const { return module_name_; }
+  Catalogue& catalogue() { return catalogue_; }
+
+ private:
+  EnvironmentLookup environment_;
+  Session session_;
+  Currency currency_;
+  std::string module_name_;
+  Catalogue catalogue_{session_};
+};
+
+// The process entry, given its arguments (without the program name) and its environment:
+// dispatches the command line, runs the program, and returns the exit code.
+int Main(const std::vector<std::string>& arguments, const EnvironmentLookup& environment,
+         std::ostream& out, std::ostream& err);
+
+}  // namespace orb
