@@ -161,8 +161,10 @@ int32_t FileTable::PositionRecord(int16_t file_no, int32_t position) {
   const auto raw = static_cast<uint32_t>(position);
   for (int i = 0; i < 4; ++i) data[i] = static_cast<uint8_t>(raw >> (8 * i));
   auto data_length = static_cast<uint32_t>(data.size());
+  // The key buffer is empty but has room for the key, which the record manager returns
+  // there as every get does.
   int16_t status = impl_->manager.Call(kBtrGetDirect, entry->pos_block, data.data(),
-                                       &data_length, key, 0,
+                                       &data_length, key, kMaxKeyLength,
                                        static_cast<int8_t>(entry->key_no));
   entry->key_value = ReturnedKey(key, entry->key_value.size());
   if (status == kBtrDataBufferTooShort) status = kBtrOk;
