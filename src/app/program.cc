@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/batch.h"
 #include "app/command_line.h"
 #include "app/session_report.h"
 #include "platform/host_path.h"
@@ -28,6 +29,8 @@ int Program::Run() {
 
 int Main(const std::vector<std::string>& arguments, const EnvironmentLookup& environment,
          std::ostream& out, std::ostream& err) {
+  // A month-end report from a script: --date, --from, --to (see batch.h).
+  if (const auto batch = RunBatchFromArguments(arguments, environment, err)) return *batch;
   const CommandLine command = ParseCommandLine(arguments);
   switch (command.action) {
     case CommandAction::kError:

@@ -1,10 +1,16 @@
 // FileTable: the program's open data files, named by the caller's 16-bit file numbers,
 // and the read operations on them (by key, stepping along a key, by physical position,
-// with optional record locks), all through BTRCALL. Entries 1..40 hold files; entry 0's
-// position block is the scratch block for Reset.
+// with optional record locks), all through the record manager. Entries 1..40 hold
+// files; entry 0's position block is the scratch block for Reset.
+//
+// Promises: no read writes more than the caller's RecordArea holds, nor more than the
+// file's record length; a bad file number, key number, dictionary or data file gives
+// a status, never a crash.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,9 +40,30 @@ class DataMessages {
   // Closes the program's plain files and ends the program with exit code 0. May
   // return (in tests); the caller then carries on with the failure status.
   virtual void EndProgram() = 0;
-  // Waits (the lock retry pauses).
+  // Waits (the open retry and the lock retry pauses).
   virtual void Sleep(int32_t milliseconds) = 0;
 };
+
+// The record manager as the table reaches it: the BTRCALL shape. The program's own is
+// BtrieveRecordManager (below); tests hand in scripted ones.
+class RecordManager {
+ public:
+  virtual ~RecordManager() = default;
+  virtual int16_t Call(uint16_t operation, void* position_block, void* data_buffer,
+                       uint32_t* data_length, void* key_buffer, uint8_t key_length,
+                       int8_t key_number) = 0;
+};
+
+// Passes every call to BTRCALL.
+class BtrieveRecordManager : public RecordManager {
+ public:
+  int16_t Call(uint16_t operation, void* position_block, void* data_buffer,
+               uint32_t* data_length, void* key_buffer, uint8_t key_length,
+               int8_t key_number) override;
+};
+
+// Uniform random fractions in [0, 1), for the pauses between lock retries.
+using RandomFraction = std::function<double()>;
 
 // The caller's record storage for a file: every read copies the record here, never
 // more than `size` bytes.
@@ -45,9 +72,30 @@ struct RecordArea {
   size_t size = 0;
 };
 
+// The open-failure and lock messages for a session language ("SPA", "GLG", "OCI",
+// anything else Catalan), code page 850.
+std::string OpenFailureText(std::string_view language);
+std::string LockWaitText(std::string_view language);
+
+// How a data file name splits: directory (up to and including the last ':', '\' or
+// '/'), base name, and extension (from the first dot of the last component; ".dat"
+// when there is none).
+struct DataFileName {
+  std::string directory;
+  std::string base;
+  std::string extension;
+};
+DataFileName SplitDataFileName(std::string_view name);
+
 class FileTable {
  public:
+  static constexpr int16_t kEntries = 41;
+
+  // Uses BTRCALL and a random source seeded from the host.
   FileTable(const Session& session, DataMessages& messages);
+  // Uses the given record manager and random source; both must outlive the table.
+  FileTable(const Session& session, DataMessages& messages, RecordManager& manager,
+            RandomFraction random);
   ~FileTable();
   FileTable(const FileTable&) = delete;
   FileTable& operator=(const FileTable&) = delete;
@@ -75,6 +123,17 @@ class FileTable {
   void SetLockMode(int16_t file_no, std::string_view letters, int16_t& status);
   std::string KeyImage(std::string_view value, int16_t file_no);
   std::string CurrentKeyImage(int16_t file_no);
+
+  // The single place where a read that fills the record area reaches the record
+  // manager: adds the lock bias to `operation` when the lock mode asks for it, waits
+  // and retries in lock mode 1. GetByKey and StepRecords read through it.
+  void LockedGet(int16_t entry, uint16_t& operation, int16_t& status);
+
+  // What the entry of file_no holds now (tests and the browse list look at these).
+  std::string CurrentKeyValue(int16_t file_no) const;
+  int16_t CurrentKeyNumber(int16_t file_no) const;
+  int16_t CurrentLockMode(int16_t file_no) const;
+  int32_t RecordLength(int16_t file_no) const;
 
  private:
   struct Impl;

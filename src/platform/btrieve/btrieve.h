@@ -20,10 +20,15 @@ enum BtrStatus : int16_t {
   kBtrOk = 0, kBtrInvalidOperation = 1, kBtrIoError = 2, kBtrFileNotOpen = 3,
   kBtrKeyNotFound = 4, kBtrDuplicateKey = 5, kBtrInvalidKeyNumber = 6,
   kBtrDifferentKeyNumber = 7, kBtrInvalidPositioning = 8, kBtrEndOfFile = 9,
-  kBtrFileNotFound = 12, kBtrDiskFull = 18, kBtrDataBufferTooShort = 22,
-  kBtrInvalidRecordLength = 24, kBtrInvalidKeyLength = 29, kBtrNotABtrieveFile = 30,
-  kBtrInvalidRecordAddress = 43, kBtrFileAlreadyExists = 59, kBtrRecordInUse = 84,
-  kBtrFileInUse = 85,
+  kBtrKeyNotModifiable = 10, kBtrFileNotFound = 12, kBtrDiskFull = 18,
+  kBtrKeyBufferTooShort = 21, kBtrDataBufferTooShort = 22,
+  kBtrInvalidRecordLength = 24,  // the published name of 24 is "page size error"
+  kBtrPageSizeError = 24, kBtrCreateIoError = 25, kBtrNumberOfKeysError = 26,
+  kBtrInvalidKeyPosition = 27, kBtrRecordLengthError = 28, kBtrInvalidKeyLength = 29,
+  kBtrNotABtrieveFile = 30,
+  kBtrInvalidRecordAddress = 43, kBtrInvalidKeyFlags = 45, kBtrAccessDenied = 46,
+  kBtrInvalidSequence = 48, kBtrFileAlreadyExists = 59, kBtrConflict = 80,
+  kBtrRecordInUse = 84, kBtrFileInUse = 85,
 };
 
 constexpr int kPositionBlockSize = 128;
@@ -35,5 +40,16 @@ constexpr int kStatBufferSize = 1536;
 int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
                 uint32_t* data_length, void* key_buffer, uint8_t key_length,
                 int8_t key_number);
+
+// Engine extension, not part of the Btrieve interface, for bulk loads (the data tool's
+// import). After BtrBeginBulk, the Insert, Update and Delete calls on that open position
+// block run inside one write transaction with a large page cache and are made durable
+// only by BtrEndBulk (or by Close or Reset on the block, which end the bulk load too).
+// Meanwhile the file's writers in other processes wait and then get 85; readers see
+// the file as it was before BtrBeginBulk. Both return 0, 3 (block not open), 85 (the
+// file's write lock is held elsewhere, BtrBeginBulk) or 2 (the commit failed: the bulk
+// load's changes are then lost, BtrEndBulk).
+int16_t BtrBeginBulk(void* position_block);
+int16_t BtrEndBulk(void* position_block);
 
 }  // namespace orb

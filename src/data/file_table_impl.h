@@ -1,0 +1,70 @@
+// The file table's private state and the record manager block reader shared by the
+// files that implement FileTable. Only src/data includes this.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/file_table.h"
+
+namespace orb {
+
+inline constexpr int kStatSize = 1536;
+inline constexpr int kKeyBufferSize = 256;
+inline constexpr int kMaxKeyLength = 255;
+
+struct FileEntry {
+  int16_t file_no = 0;                 // 0: free
+  uint8_t pos_block[129] = {};         // 128 bytes for the record manager, then a zero
+  RecordArea area;                     // the caller's storage
+  int32_t record_length = 0;           // from Stat at open
+  int16_t key_no = 0;
+  std::string key_value;               // of the last record read
+  int16_t lock_mode = 0;               // 0 plain, 1 lock and wait, 2 lock, no wait
+
+  void Clear() { *this = FileEntry(); }
+};
+
+// One key segment as Stat describes it.
+struct KeySegment {
+  int32_t position = 0;  // 1-based
+  int32_t length = 0;
+  uint16_t flags = 0;
+};
+
+// A Stat block read into its parts. Keys whose specifications run past the block are
+// left out (`keys` is then shorter than `key_count`), and so is the collating table.
+struct KeyLayout {
+  int32_t record_length = 0;
+  int32_t page_size = 0;
+  int32_t key_count = 0;
+  std::vector<std::vector<KeySegment>> keys;
+  int32_t collating_offset = -1;  // where the collating sequence begins, -1 if unknown
+  std::array<uint8_t, kStatSize> block{};
+
+  // Sum of the key's segment lengths; 0 for a key that does not exist.
+  int32_t KeyLength(int32_t key_no) const;
+};
+
+KeyLayout ParseStatBlock(const uint8_t* block);
+
+struct FileTable::Impl {
+  Impl(const Session& s, DataMessages& m, RecordManager& r, RandomFraction f)
+      : session(s), messages(m), manager(r), random(std::move(f)) {}
+
+  const Session& session;
+  DataMessages& messages;
+  RecordManager& manager;
+  RandomFraction random;
+  FileEntry entries[FileTable::kEntries];
+  std::string lock_stack;  // pairs (entry index, lock mode), newest last
+
+  // Runs Stat on the entry's file; the status, with the block in `layout`.
+  int16_t ReadLayout(FileEntry& entry, KeyLayout& layout);
+  FileEntry* Find(int16_t file_no);
+  const FileEntry* Find(int16_t file_no) const;
+};
+
+}  // namespace orb

@@ -1,0 +1,41 @@
+#include "platform/btrieve/btrieve.h"
+
+#include <unistd.h>
+
+#include <memory>
+
+#include "platform/btrieve/record_engine.h"
+
+namespace orb {
+namespace {
+
+// The one record manager of the process, as the system library was: BTRCALL has no
+// other place to keep it. A child created by fork starts with an engine of its own and
+// leaves the parent's connections and descriptors alone.
+btr::RecordEngine& ProcessEngine() {
+  static std::unique_ptr<btr::RecordEngine> engine;
+  static pid_t owner = 0;
+  if (!engine || owner != ::getpid()) {
+    if (engine) (void)engine.release();  // the parent's; not ours to close
+    engine = std::make_unique<btr::RecordEngine>();
+    owner = ::getpid();
+  }
+  return *engine;
+}
+
+}  // namespace
+
+int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
+                uint32_t* data_length, void* key_buffer, uint8_t key_length,
+                int8_t key_number) {
+  return ProcessEngine().Call(operation, position_block, data_buffer, data_length,
+                              key_buffer, key_length, key_number);
+}
+
+int16_t BtrBeginBulk(void* position_block) {
+  return ProcessEngine().BeginBulk(position_block);
+}
+
+int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
+
+}  // namespace orb

@@ -1,0 +1,56 @@
+#include "platform/btrieve/lock_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/btrieve/btrieve.h"
+
+namespace orb::btr {
+namespace {
+
+constexpr off_t kRecordLockBase = off_t{1} << 32;
+
+bool SetLock(int fd, short type, off_t start) {
+  struct flock fl{};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = start;
+  fl.l_len = 1;
+  fl.l_pid = 0;
+  int rc;
+  do {
+    rc = ::fcntl(fd, F_OFD_SETLK, &fl);
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0;
+}
+
+}  // namespace
+
+int16_t LockFile::Acquire(const std::string& data_path, Mode mode,
+                          std::unique_ptr<LockFile>& out) {
+  out.reset();
+  const std::string path = data_path + ".lck";
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return kBtrIoError;
+  const short type = mode == Mode::kShared ? F_RDLCK : F_WRLCK;
+  if (!SetLock(fd, type, 0)) {
+    ::close(fd);
+    return kBtrFileInUse;
+  }
+  out.reset(new LockFile(fd));
+  return kBtrOk;
+}
+
+LockFile::~LockFile() { ::close(fd_); }
+
+bool LockFile::LockRecord(uint32_t position) {
+  return SetLock(fd_, F_WRLCK, kRecordLockBase + position);
+}
+
+void LockFile::UnlockRecord(uint32_t position) {
+  SetLock(fd_, F_UNLCK, kRecordLockBase + position);
+}
+
+}  // namespace orb::btr

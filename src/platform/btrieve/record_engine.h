@@ -1,0 +1,60 @@
+// RecordEngine: the record manager behind BTRCALL. It owns the files opened into
+// position blocks (one DataFile each) and reads and writes the callers' buffers. It
+// promises that no call reads or writes a caller's buffer beyond the lengths given
+// (data length, key length, 128-byte position block), and that a bad call — an unknown
+// operation, a garbage, closed or foreign position block, a key number out of range,
+// short buffers, a nonsense create definition, a damaged file — gets a status.
+// A position block holds a tag, the handle number and this engine's cookie; handles
+// are never reused, so a stale block gets 3.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/btrieve/data_file.h"
+
+namespace orb::btr {
+
+class RecordEngine {
+ public:
+  RecordEngine();
+  ~RecordEngine();
+  RecordEngine(const RecordEngine&) = delete;
+  RecordEngine& operator=(const RecordEngine&) = delete;
+
+  // BTRCALL's arguments, in the same order and sense.
+  int16_t Call(uint16_t operation, void* position_block, void* data_buffer,
+               uint32_t* data_length, void* key_buffer, uint8_t key_length,
+               int8_t key_number);
+  int16_t BeginBulk(void* position_block);
+  int16_t EndBulk(void* position_block);
+
+ private:
+  DataFile* Find(const void* position_block) const;
+  uint32_t HandleOf(const void* position_block) const;
+  int16_t Open(void* block, const void* key_buffer, uint8_t key_length, int8_t mode);
+  int16_t Create(const void* data, uint32_t length, const void* key_buffer,
+                 uint8_t key_length, int8_t mode);
+  int16_t Close(void* block);
+  int16_t Reset(void* block);
+  int16_t Stat(DataFile& file, void* data, uint32_t* data_length);
+  int16_t Write(DataFile& file, uint16_t op, const void* data, const uint32_t* data_length,
+                void* key_buffer, uint8_t key_length, int8_t key_number);
+  int16_t Read(DataFile& file, uint16_t op, bool lock, void* data, uint32_t* data_length,
+               void* key_buffer, uint8_t key_length, int8_t key_number);
+  // Copies the current record and key value out after a successful read or write.
+  int16_t Deliver(const DataFile& file, void* data, uint32_t* data_length,
+                  void* key_buffer, uint8_t key_length);
+
+  std::unordered_map<uint32_t, std::unique_ptr<DataFile>> open_;
+  // Per file (by real path), the write generation its open blocks share.
+  std::map<std::string, std::weak_ptr<uint64_t>> generations_;
+  uint32_t next_handle_ = 1;
+  uint64_t cookie_ = 0;
+  std::string scratch_key_;
+};
+
+}  // namespace orb::btr
