@@ -3,7 +3,9 @@
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/session_report.h"
+#include "platform/clock.h"
 #include "platform/host_path.h"
+#include "report/report.h"
 
 namespace orb {
 
@@ -25,6 +27,17 @@ int Program::Run() {
   //   run the report: the selection form until the operator presses Escape;
   //   close the report files and reset the data files.
   return 0;
+}
+
+int Program::RunOnConsole(Console& console, TerminalHooks& terminal, std::string& message) {
+  console.SetCursorShape(0);
+  StartUp();
+  SystemClock clock;
+  ScreenRunServices services{console,   terminal, session_, currency_, catalogue_,
+                             clock,     module_name_, StartPrintProgram};
+  ScreenRunResult result = RunScreenReport(services);
+  message = result.message;
+  return result.exit_code;
 }
 
 int Main(const std::vector<std::string>& arguments, const EnvironmentLookup& environment,
