@@ -76,6 +76,7 @@ class CellConsole : public Console {
   int16_t MouseRow() override { return mouse_row_; }
   int16_t MouseColumn() override { return mouse_column_; }
   bool MouseEventsOn() const { return mouse_on_; }
+  uint8_t MouseKindsReported() const { return mouse_kinds_; }
 
  protected:
   // Lets a backend move pending input into the queue before ReadKey looks at it.
