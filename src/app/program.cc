@@ -4,7 +4,9 @@
 #include "app/command_line.h"
 #include "app/session_report.h"
 #include "platform/clock.h"
+#include "platform/cp850.h"
 #include "platform/host_path.h"
+#include "platform/terminal/terminal_console.h"
 #include "report/report.h"
 
 namespace orb {
@@ -19,14 +21,34 @@ void Program::StartUp() {
   module_name_ = kModuleName;
 }
 
-int Program::Run() {
-  StartUp();
-  // Then, in this order, as each part arrives:
-  //   load the form definition (RootDir + "FORMS\" + module name + ".OPN");
-  //   open the five report files and read the rates;
-  //   run the report: the selection form until the operator presses Escape;
-  //   close the report files and reset the data files.
-  return 0;
+namespace {
+
+// The terminal console as the screen run reaches it beyond the console operations.
+class TerminalConsoleHooks : public TerminalHooks {
+ public:
+  explicit TerminalConsoleHooks(TerminalConsole& console) : console_(console) {}
+  void WriteRaw(std::string_view bytes) override { console_.WriteRaw(bytes); }
+  void Suspend() override { console_.Suspend(); }
+  void Resume() override { console_.Resume(); }
+
+ private:
+  TerminalConsole& console_;
+};
+
+}  // namespace
+
+int Program::Run(std::ostream& err) {
+  std::string message;
+  std::unique_ptr<TerminalConsole> console = TerminalConsole::Open(message);
+  if (console == nullptr) {
+    err << "rptcarry: " << message << "\n";
+    return 1;
+  }
+  TerminalConsoleHooks hooks(*console);
+  const int exit_code = RunOnConsole(*console, hooks, message);
+  console.reset();  // the terminal as it was, before anything is said on it
+  if (!message.empty()) err << cp850::ToUtf8(message) << "\n";
+  return exit_code;
 }
 
 int Program::RunOnConsole(Console& console, TerminalHooks& terminal, std::string& message) {
@@ -65,7 +87,7 @@ int Main(const std::vector<std::string>& arguments, const EnvironmentLookup& env
       break;
   }
   Program program(environment);
-  return program.Run();
+  return program.Run(err);
 }
 
 }  // namespace orb
