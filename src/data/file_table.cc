@@ -72,6 +72,13 @@ int16_t FileTable::Impl::ReadLayout(FileEntry& entry, KeyLayout& layout) {
   return status;
 }
 
+std::shared_ptr<const KeyLayout> FileTable::Impl::Layout(FileEntry& entry) {
+  if (entry.layout) return entry.layout;
+  auto layout = std::make_shared<KeyLayout>();
+  if (ReadLayout(entry, *layout) != kBtrOk) return nullptr;
+  return layout;
+}
+
 FileEntry* FileTable::Impl::Find(int16_t file_no) {
   if (file_no == 0) return nullptr;  // 0 marks a free entry, never an open file
   for (int i = 1; i < FileTable::kEntries; ++i) {
@@ -166,6 +173,7 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
     return;
   }
 
+  entry.layout = impl_->Layout(entry);
   int16_t key_length = 0, record_length = 0;
   GetKeyInfo(file_no, 0, key_length, record_length);
   entry.key_value.assign(static_cast<size_t>(std::max<int16_t>(key_length, 0)), '\0');
@@ -189,10 +197,10 @@ void FileTable::GetKeyInfo(int16_t file_no, int16_t key_no, int16_t& key_length,
   record_length = 0;
   FileEntry* entry = impl_->Find(file_no);
   if (entry == nullptr) return;
-  KeyLayout layout;
-  if (impl_->ReadLayout(*entry, layout) != kBtrOk) return;
-  record_length = ClampToInt16(layout.record_length);
-  const int32_t length = layout.KeyLength(key_no);
+  const std::shared_ptr<const KeyLayout> layout = impl_->Layout(*entry);
+  if (!layout) return;
+  record_length = ClampToInt16(layout->record_length);
+  const int32_t length = layout->KeyLength(key_no);
   // A key longer than a key buffer holds cannot be read by this layer.
   key_length = length <= kMaxKeyLength ? static_cast<int16_t>(length) : 0;
 }
