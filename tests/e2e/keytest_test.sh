@@ -63,6 +63,11 @@ expect_key C-Right "tecla 4d00   ShiftState 0008 Ctrl"
 expect_key M-f "tecla 2100   ShiftState 0002 Alt"
 expect_key Home "tecla 4700   ShiftState 0000"
 expect_key "ç" "tecla 87     ShiftState 0000"
+expect_key DC "tecla 5300   ShiftState 0000"
+# A mouse press and release at row 5, column 12, as the terminal reports them (SGR form).
+tmx send-keys -t keytest -H $(printf '\033[<0;12;5M\033[<0;12;5m' | od -An -tx1)
+wait_for "premut esquerre      fila 5 columna 12" || fail "mouse press not shown"
+wait_for "deixat anar esquerre fila 5 columna 12" || fail "mouse release not shown"
 
 tmx send-keys -t keytest Escape
 sleep 0.2

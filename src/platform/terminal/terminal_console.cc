@@ -24,6 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kEscapePause = std::chrono::milliseconds(50);
+constexpr auto kDoubleClickTime = std::chrono::milliseconds(500);
 constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
 constexpr char kCursorStyleReset[] = "\x1b[0 q";
 
@@ -261,18 +262,36 @@ void TerminalConsole::PollInput() {
   if (TakeResizeSignal()) CheckSize();
   if (too_small_) return;
   ReadAvailableBytes();
-  auto deliver = [this](InputEvent event) {
-    const bool mouse = event.key.size() == 4 && static_cast<uint8_t>(event.key[0]) == 255;
-    if (mouse && (event.row < 1 || event.row > ScreenRows() || event.column < 1 ||
-                  event.column > ScreenColumns())) {
-      return;  // outside the logical screen
-    }
-    QueueInput(std::move(event));
-  };
-  while (auto event = decoder_.Next(false)) deliver(std::move(*event));
+  while (auto event = decoder_.Next(false)) Deliver(std::move(*event));
   if (decoder_.HasPending() && Clock::now() - last_byte_time_ >= kEscapePause) {
-    while (auto event = decoder_.Next(true)) deliver(std::move(*event));
+    while (auto event = decoder_.Next(true)) Deliver(std::move(*event));
   }
+}
+
+void TerminalConsole::Deliver(InputEvent event) {
+  const bool mouse = event.key.size() == 4 && static_cast<uint8_t>(event.key[0]) == 255;
+  if (!mouse) {
+    QueueInput(std::move(event));
+    return;
+  }
+  if (event.row < 1 || event.row > ScreenRows() || event.column < 1 ||
+      event.column > ScreenColumns()) {
+    return;  // outside the logical screen
+  }
+  if (static_cast<uint8_t>(event.key[2]) == kMousePressed) {
+    const auto now = Clock::now();
+    const bool again = last_press_.key == event.key && last_press_.row == event.row &&
+                       last_press_.column == event.column &&
+                       now - last_press_time_ <= kDoubleClickTime;
+    if (again && (MouseKindsReported() & kMouseDoubleClick)) {
+      last_press_ = InputEvent{};
+      event.key[2] = static_cast<char>(kMouseDoubleClick);
+    } else {
+      last_press_ = event;
+      last_press_time_ = now;
+    }
+  }
+  QueueInput(std::move(event));
 }
 
 std::string TerminalConsole::ReadKey() {

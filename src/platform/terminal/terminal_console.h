@@ -62,6 +62,9 @@ class TerminalConsole : public CellConsole {
   void CheckSize();
   void ReadAvailableBytes();
   void ApplyMouseMode();
+  // Queues a decoded event; a second press of a button on the same cell soon after the
+  // first becomes a double click when those are reported.
+  void Deliver(InputEvent event);
 
   std::unique_ptr<Curses> curses_;
   KeyDecoder decoder_;
@@ -72,6 +75,8 @@ class TerminalConsole : public CellConsole {
   bool last_cursor_visible_ = false;
   int16_t last_cursor_size_ = 0;
   std::chrono::steady_clock::time_point last_byte_time_{};
+  std::chrono::steady_clock::time_point last_press_time_{};
+  InputEvent last_press_;
 };
 
 }  // namespace orb
