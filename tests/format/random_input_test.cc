@@ -157,8 +157,8 @@ TEST(RandomInput, Numbers) {
     const std::string mask = random.Text(25);
     const double value = random.Double();
     ASSERT_EQ(FormatNumber(mask, value, settings).size(), mask.size()) << mask;
-    const std::string spec = random.Text(16);
-    ASSERT_EQ(FormatAmount(spec, random.Double(), currency, settings).size(), spec.size());
+    const std::string picture = random.Text(16);
+    ASSERT_EQ(FormatAmount(picture, random.Double(), currency, settings).size(), picture.size());
     (void)IsBadNumber(random.Text(20), mask);
     const std::string bytes = random.Bytes(20);
     ASSERT_EQ(FoldText(bytes, random.Below(2) == 0).size(), bytes.size());
