@@ -82,16 +82,17 @@ int16_t ReportFiles::OpenReportFiles() {
       {kCollectionFile, "DADES\\CobramV", collection_.data(), collection_.size()},
       {kPaymentFile, "DADES\\PagamV", payment_.data(), payment_.size()},
   };
-  int16_t first_failure = 0;
   for (const Entry& e : entries) {
     int16_t status = 0;
     files_.OpenDataFile(e.number, session_.RootDir + e.name, RecordArea{e.area, e.size},
                         status);
-    if (status != 0 && first_failure == 0) first_failure = status;
+    // The data layer has told the failure and ended the program, unless the program
+    // let it return (batch runs, tests): the other files are not tried.
+    if (status != 0) return status;
   }
   rates_ = ReadReportRates(session_);
   holder_ = ReadInstallationHolder(session_);
-  return first_failure;
+  return 0;
 }
 
 int16_t ReportFiles::CloseReportFiles() {

@@ -57,9 +57,10 @@ class ReportFiles {
   ReportFiles(const ReportFiles&) = delete;
   ReportFiles& operator=(const ReportFiles&) = delete;
 
-  // Opens the five files (a file that cannot be opened ends the program inside the
-  // data layer), then reads the rates and the holder. Returns the first non-zero open
-  // status (1002 or 1003 when the table refuses a number), else 0.
+  // Opens the five files in the order above, then reads the rates and the holder. A
+  // file that cannot be opened ends the program inside the data layer; when that
+  // returns (batch runs, tests) the rest are not tried and its status is returned
+  // (also 1002 or 1003 when the table refuses a number); 0 when all five are open.
   int16_t OpenReportFiles();
   // Releases every data file (ResetDataFiles); returns its status.
   int16_t CloseReportFiles();
