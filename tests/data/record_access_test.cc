@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "data/file_table.h"
 #include "data/records.h"
@@ -293,6 +294,43 @@ TEST_F(RealFileTableTest, BadDictionariesAndDataFilesEndTheOpenWithAStatus) {
     EXPECT_NE(status, 0);
     EXPECT_EQ(messages_.log.back(), "end");
     EXPECT_EQ(table_.FindFileEntry(700), -40);
+  }
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST_F(RealFileTableTest, CutOrScrambledDictionariesNeverCrashTheOpen) {
+  const std::string good = DictionaryBytes(*FindRecordKind("collections"));
+  std::mt19937 random(3);
+  int16_t file_no = 800;
+  for (size_t round = 0; round < 60; ++round) {
+    std::string dictionary = good;
+    if (round < good.size()) {
+      dictionary.resize(round);  // every cut of the dictionary
+    } else {
+      for (int flips = 0; flips < 3; ++flips) {
+        dictionary[random() % dictionary.size()] = static_cast<char>(random());
+      }
+    }
+    std::ofstream(root_ / "ddf" / "Fuzz.xdf", std::ios::binary | std::ios::trunc)
+        << dictionary;
+    fs::remove(root_ / "DADES" / "Fuzz.dat");
+    int16_t status = -1;
+    table_.OpenDataFile(++file_no, session_.RootDir + "DADES\\Fuzz",
+                        RecordArea{area_, sizeof area_}, status);
+    if (status == 0) {
+      // Whatever layout was accepted can be read without harm.
+      table_.GetByKey(file_no, 0, std::string(300, '\x81'), 1, status);
+      table_.StepRecords(file_no, -3, status);
+      table_.CurrentKeyImage(file_no);
+      table_.ResetDataFiles(status);
+    } else {
+      EXPECT_EQ(messages_.log.back(), "end");
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -242,6 +243,31 @@ TEST_F(OrbdataTest, AMissingFileIsCreatedFromTheInstallationDictionary) {
   r = Run("import units " + Path("DADES/DepartaV") + " " + Path("u.csv"));
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("1 units imported"), std::string::npos) << r.out;
+}
+
+TEST_F(OrbdataTest, RandomAndCutCsvFilesAreRefusedOrImportedWithoutHarm) {
+  const std::string good =
+      "property,unit,date,amount,kind,deduct,add,state\n"
+      "1,2,2024-01-31,\"100\",C,1,2,P\n3,4,2023-12-01,-5,X,0,0,\n";
+  const char kAlphabet[] = ",,,\"\"\n\r09-:;aZ\xc3\xa0\xff\x00";
+  std::mt19937 random(9);
+  for (int round = 0; round < 30; ++round) {
+    std::string csv;
+    if (round < 15) {
+      csv = good.substr(0, random() % good.size());
+    } else {
+      csv = good.substr(0, good.find('\n') + 1);
+      for (int i = 0; i < 60; ++i) csv += kAlphabet[random() % (sizeof kAlphabet - 1)];
+    }
+    Write("fuzz.csv", csv);
+    fs::remove(dir_ / "DADES/Fuzz.dat");
+    const Result r = Run("import collections " + Path("DADES/Fuzz") + " " + Path("fuzz.csv"));
+    EXPECT_TRUE(r.code == 0 || r.code == 2) << r.code << " " << r.err;
+    if (r.code == 2) {
+      EXPECT_NE(r.err.find("fuzz.csv:"), std::string::npos) << r.err;
+      EXPECT_FALSE(fs::exists(dir_ / "DADES/Fuzz.dat"));
+    }
+  }
 }
 
 }  // namespace
