@@ -2,7 +2,8 @@
 // owners with 10 property entries each, 9,999 properties, 50,000 units, 1,000,000
 // collections, 100,000 payments), run through the batch entry without the print
 // program. Prints the time to build the data, the time of the report and the peak
-// memory. Usage: bench_report [work directory]
+// memory. Usage: bench_report [work directory]: a given directory is kept, and data
+// files already in it are used again.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -132,7 +133,8 @@ int main(int argc, char** argv) {
   const fs::path dir = argc > 1 ? fs::path(argv[1])
                                 : fs::temp_directory_path() /
                                       ("bench_report_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  const bool reuse = argc > 1 && fs::exists(dir / "DADES" / "PagamV.dat");
+  if (!reuse) fs::remove_all(dir);
   for (const char* sub : {"DADES", "ddf", "TMP", "EXE"}) fs::create_directories(dir / sub);
   const std::string root = dir.string() + "/";
   std::ofstream(dir / "Vora.ini", std::ios::binary)
@@ -141,7 +143,7 @@ int main(int argc, char** argv) {
          "[Titular]\r\nNom=GESTIO BENCH\r\nNIF=ES40123456H\r\n";
 
   auto start = std::chrono::steady_clock::now();
-  if (!BuildInstallation(root)) {
+  if (!reuse && !BuildInstallation(root)) {
     std::cerr << "bench_report: could not write the data files under " << root << "\n";
     return 1;
   }

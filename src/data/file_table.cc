@@ -72,6 +72,15 @@ int16_t FileTable::Impl::ReadLayout(FileEntry& entry, KeyLayout& layout) {
   return status;
 }
 
+const KeyLayout* FileTable::Impl::Layout(FileEntry& entry) {
+  if (!entry.layout) {
+    KeyLayout layout;
+    if (ReadLayout(entry, layout) != kBtrOk) return nullptr;
+    entry.layout = std::make_shared<const KeyLayout>(std::move(layout));
+  }
+  return entry.layout.get();
+}
+
 FileEntry* FileTable::Impl::Find(int16_t file_no) {
   if (file_no == 0) return nullptr;  // 0 marks a free entry, never an open file
   for (int i = 1; i < FileTable::kEntries; ++i) {
@@ -189,10 +198,10 @@ void FileTable::GetKeyInfo(int16_t file_no, int16_t key_no, int16_t& key_length,
   record_length = 0;
   FileEntry* entry = impl_->Find(file_no);
   if (entry == nullptr) return;
-  KeyLayout layout;
-  if (impl_->ReadLayout(*entry, layout) != kBtrOk) return;
-  record_length = ClampToInt16(layout.record_length);
-  const int32_t length = layout.KeyLength(key_no);
+  const KeyLayout* layout = impl_->Layout(*entry);
+  if (layout == nullptr) return;
+  record_length = ClampToInt16(layout->record_length);
+  const int32_t length = layout->KeyLength(key_no);
   // A key longer than a key buffer holds cannot be read by this layer.
   key_length = length <= kMaxKeyLength ? static_cast<int16_t>(length) : 0;
 }

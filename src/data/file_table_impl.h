@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ inline constexpr int kStatSize = 1536;
 inline constexpr int kKeyBufferSize = 256;
 inline constexpr int kMaxKeyLength = 255;
 
+struct KeyLayout;
+
 struct FileEntry {
   int16_t file_no = 0;                 // 0: free
   uint8_t pos_block[129] = {};         // 128 bytes for the record manager, then a zero
@@ -23,6 +26,9 @@ struct FileEntry {
   int16_t key_no = 0;
   std::string key_value;               // of the last record read
   int16_t lock_mode = 0;               // 0 plain, 1 lock and wait, 2 lock, no wait
+  // The file's Stat block, read on first need: record and key layout do not change
+  // while the file is open, and a Stat costs the record manager a read of the file.
+  std::shared_ptr<const KeyLayout> layout;
 
   void Clear() { *this = FileEntry(); }
 };
@@ -63,6 +69,8 @@ struct FileTable::Impl {
 
   // Runs Stat on the entry's file; the status, with the block in `layout`.
   int16_t ReadLayout(FileEntry& entry, KeyLayout& layout);
+  // The entry's layout from its first successful Stat; nullptr while Stat fails.
+  const KeyLayout* Layout(FileEntry& entry);
   FileEntry* Find(int16_t file_no);
   const FileEntry* Find(int16_t file_no) const;
 };

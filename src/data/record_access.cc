@@ -207,8 +207,10 @@ std::string FileTable::KeyImage(std::string_view value, int16_t file_no) {
   std::string image(value);
   FileEntry* entry = impl_->Find(file_no);
   if (entry == nullptr) return image;
-  KeyLayout layout;
-  impl_->ReadLayout(*entry, layout);
+  KeyLayout read_layout;
+  const KeyLayout* cached = impl_->Layout(*entry);
+  if (cached == nullptr) impl_->ReadLayout(*entry, read_layout);
+  const KeyLayout& layout = cached != nullptr ? *cached : read_layout;
   const int32_t key_length = layout.KeyLength(entry->key_no);
   if (key_length <= 0 || key_length > kMaxKeyLength) return image;
   size_t p = 0;  // 0-based start of the segment within the value

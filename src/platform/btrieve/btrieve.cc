@@ -1,6 +1,6 @@
 #include "platform/btrieve/btrieve.h"
 
-#include <unistd.h>
+#include <pthread.h>
 
 #include <memory>
 
@@ -11,16 +11,31 @@ namespace {
 
 // The one record manager of the process, as the system library was: BTRCALL has no
 // other place to keep it. A child created by fork starts with an engine of its own and
-// leaves the parent's connections and descriptors alone.
+// leaves the parent's connections and descriptors alone. The fork is noticed by an
+// atfork handler rather than by asking for the process id on every call, which costs a
+// system call per record read.
+struct ProcessEngineHolder {
+  std::unique_ptr<btr::RecordEngine> engine;
+  bool forked = false;
+};
+
+ProcessEngineHolder& Holder() {
+  static ProcessEngineHolder holder;
+  return holder;
+}
+
+void MarkForked() { Holder().forked = true; }
+
 btr::RecordEngine& ProcessEngine() {
-  static std::unique_ptr<btr::RecordEngine> engine;
-  static pid_t owner = 0;
-  if (!engine || owner != ::getpid()) {
-    if (engine) (void)engine.release();  // the parent's; not ours to close
-    engine = std::make_unique<btr::RecordEngine>();
-    owner = ::getpid();
+  static const bool registered = ::pthread_atfork(nullptr, nullptr, &MarkForked) == 0;
+  (void)registered;
+  ProcessEngineHolder& holder = Holder();
+  if (!holder.engine || holder.forked) {
+    if (holder.engine) (void)holder.engine.release();  // the parent's; not ours to close
+    holder.engine = std::make_unique<btr::RecordEngine>();
+    holder.forked = false;
   }
-  return *engine;
+  return *holder.engine;
 }
 
 }  // namespace
