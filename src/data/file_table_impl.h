@@ -66,6 +66,9 @@ struct FileTable::Impl {
   RandomFraction random;
   FileEntry entries[FileTable::kEntries];
   std::string lock_stack;  // pairs (entry index, lock mode), newest last
+  // The data buffer of LockedGet, kept between reads (at least 1536 bytes). Only its
+  // first record-length bytes are sent, and only they are copied back.
+  std::vector<uint8_t> read_buffer;
 
   // Runs Stat on the entry's file; the status, with the block in `layout`.
   int16_t ReadLayout(FileEntry& entry, KeyLayout& layout);

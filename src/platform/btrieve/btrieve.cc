@@ -53,4 +53,8 @@ int16_t BtrBeginBulk(void* position_block) {
 
 int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
 
+int16_t BtrShareReadSnapshots(void* position_block, bool share) {
+  return ProcessEngine().ShareReadSnapshots(position_block, share);
+}
+
 }  // namespace orb

@@ -52,4 +52,11 @@ int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
 int16_t BtrBeginBulk(void* position_block);
 int16_t BtrEndBulk(void* position_block);
 
+// Engine extension for long read-only walks (a report): with share on, the reads through
+// that block may share one snapshot of the file for up to 200 ms, instead of taking a
+// fresh one for every read that does not continue an open scan; they may thus miss
+// another process's change of that last moment. Locked reads, writes and Stat always
+// see the file as it is. Returns 0, or 3 (block not open).
+int16_t BtrShareReadSnapshots(void* position_block, bool share);
+
 }  // namespace orb

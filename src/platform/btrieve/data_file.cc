@@ -103,6 +103,7 @@ struct DataFile::Statements {
   sqlite3_stmt* load_counters = nullptr;
   sqlite3_stmt* store_counters = nullptr;
   sqlite3_stmt* begin = nullptr;
+  sqlite3_stmt* begin_read = nullptr;
   sqlite3_stmt* commit = nullptr;
   sqlite3_stmt* rollback = nullptr;
   sqlite3_stmt* savepoint = nullptr;
@@ -264,6 +265,7 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
 
 DataFile::~DataFile() {
   if (bulk_) EndBulk();
+  EndReadSnapshot();
   ResetCursor();
   stmts_.reset();
   if (db_ != nullptr) sqlite3_close_v2(db_);
@@ -321,6 +323,43 @@ void DataFile::ResetCursor() {
   }
 }
 
+// While the block shares snapshots, its reads share one read transaction for up to
+// kCursorFreshMs from its start, as a scan statement shares its snapshot between steps:
+// starting a transaction for every read costs the file locks of the write-ahead log,
+// several system calls per record read. A locked read, a write, a Stat and a change
+// made through another block of this process end the shared transaction, so that they
+// see the file as it is now.
+void DataFile::ShareReadSnapshots(bool share) {
+  share_snapshots_ = share;
+  if (!share) EndReadSnapshot();
+}
+
+void DataFile::UseReadSnapshot(bool fresh) {
+  if (!share_snapshots_) return;
+  if (read_snapshot_) {
+    if (!fresh && read_snapshot_generation_ == *generation_ &&
+        NowMs() - read_snapshot_ms_ < kCursorFreshMs) {
+      return;
+    }
+    EndReadSnapshot();
+  }
+  if (fresh || bulk_ || sqlite3_get_autocommit(db_) == 0) return;
+  if (Run(Prepare(stmts_->begin_read, "BEGIN")) == SQLITE_OK) {
+    read_snapshot_ = true;
+    read_snapshot_ms_ = NowMs();
+    read_snapshot_generation_ = *generation_;
+  }
+}
+
+void DataFile::EndReadSnapshot() {
+  if (!read_snapshot_) return;
+  ResetCursor();
+  read_snapshot_ = false;
+  if (Run(Prepare(stmts_->commit, "COMMIT")) != SQLITE_OK) {
+    Run(Prepare(stmts_->rollback, "ROLLBACK"));
+  }
+}
+
 bool DataFile::CursorUsable(Seek seek, int key) const {
   return cursor_ != nullptr && cursor_key_ == key &&
          cursor_forward_ == (seek == Seek::kNext) &&
@@ -328,6 +367,7 @@ bool DataFile::CursorUsable(Seek seek, int key) const {
 }
 
 int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
+  UseReadSnapshot(lock);
   const bool stepping = seek == Seek::kNext || seek == Seek::kPrevious;
   if (stepping) {
     if (!positioned_) return kBtrInvalidPositioning;
@@ -458,6 +498,7 @@ void DataFile::SetPlace(int key, const uint8_t* record) {
 }
 
 int16_t DataFile::GetDirect(uint32_t position, int key, bool lock) {
+  UseReadSnapshot(lock);
   ResetCursor();
   if (position == 0) return kBtrInvalidRecordAddress;
   std::string record;
@@ -512,6 +553,7 @@ int16_t DataFile::StoreCounters() {
 
 int16_t DataFile::RecordCount(uint32_t& count) {
   if (!bulk_) {
+    EndReadSnapshot();
     ResetCursor();
     if (int16_t s = LoadCounters()) return s;
   }
@@ -523,6 +565,7 @@ int16_t DataFile::RecordCount(uint32_t& count) {
 // Every write runs in its own immediate transaction, or inside the bulk load's
 // transaction under a savepoint, so that a failed write leaves nothing behind.
 int16_t DataFile::BeginWrite() {
+  EndReadSnapshot();
   ResetCursor();
   if (bulk_) {
     return Status(Run(Prepare(stmts_->savepoint, "SAVEPOINT write_one")));
@@ -801,6 +844,7 @@ void DataFile::Unlock() {
 int16_t DataFile::BeginBulk() {
   if (ReadOnly()) return kBtrAccessDenied;
   if (bulk_) return kBtrOk;
+  EndReadSnapshot();
   ResetCursor();
   if (int16_t s = Status(Run(Prepare(stmts_->begin, "BEGIN IMMEDIATE")))) return s;
   if (int16_t s = LoadCounters()) {

@@ -72,6 +72,10 @@ class DataFile {
   void Unlock();
   int16_t BeginBulk();
   int16_t EndBulk();
+  // On: reads may share a snapshot of the file taken at most kCursorFreshMs earlier,
+  // so they may miss other processes' changes of that last moment. Off (the default):
+  // every read that is not a step of an open scan sees the file as it is.
+  void ShareReadSnapshots(bool share);
   bool ReadOnly() const { return mode_ == OpenMode::kReadOnly; }
 
  private:
@@ -83,6 +87,8 @@ class DataFile {
   sqlite3_stmt* Prepare(sqlite3_stmt*& slot, const std::string& sql);
   sqlite3_stmt* ScanStatement(int key, Seek seek);
   bool CursorUsable(Seek seek, int key) const;
+  void UseReadSnapshot(bool fresh);
+  void EndReadSnapshot();
   void ResetCursor();
   int16_t TakeRow(sqlite3_stmt* stmt, int key, bool lock);
   int16_t RefreshLocked(int key);
@@ -116,6 +122,12 @@ class DataFile {
   int cursor_key_ = 0;
   uint64_t cursor_generation_ = 0;
   int64_t cursor_used_ms_ = 0;
+
+  // The read transaction shared by reads (see UseReadSnapshot).
+  bool share_snapshots_ = false;
+  bool read_snapshot_ = false;
+  int64_t read_snapshot_ms_ = 0;
+  uint64_t read_snapshot_generation_ = 0;
 
   bool has_lock_ = false;
   uint32_t locked_position_ = 0;

@@ -190,6 +190,13 @@ int16_t RecordEngine::BeginBulk(void* position_block) {
   return file ? file->BeginBulk() : int16_t{kBtrFileNotOpen};
 }
 
+int16_t RecordEngine::ShareReadSnapshots(void* position_block, bool share) {
+  DataFile* file = Find(position_block);
+  if (file == nullptr) return kBtrFileNotOpen;
+  file->ShareReadSnapshots(share);
+  return kBtrOk;
+}
+
 int16_t RecordEngine::EndBulk(void* position_block) {
   DataFile* file = Find(position_block);
   return file ? file->EndBulk() : int16_t{kBtrFileNotOpen};

@@ -31,6 +31,7 @@ class RecordEngine {
                int8_t key_number);
   int16_t BeginBulk(void* position_block);
   int16_t EndBulk(void* position_block);
+  int16_t ShareReadSnapshots(void* position_block, bool share);
 
  private:
   DataFile* Find(const void* position_block) const;
