@@ -134,9 +134,9 @@ std::string ZeroPad(int64_t value, int width) {
 std::string ParseDate(std::string_view text, const Clock& clock) {
   TypedDate d;
   if (!SplitTypedDate(text, d)) return kNullDate;
-  int32_t year = d.year;
+  int64_t year = d.year;
   if (d.day > 0 && d.month > 0 && !d.four_digit_year) {
-    const int32_t current = clock.CurrentYear();
+    const int64_t current = clock.CurrentYear();
     year += 100 * (current / 100);
     if (year - current > 49) {
       year -= 100;

@@ -201,9 +201,9 @@ std::string FormatNumber(std::string_view mask, double value, UserSettings& sett
   return out;
 }
 
-std::string FormatAmount(std::string_view spec, double amount, const Currency& currency,
+std::string FormatAmount(std::string_view picture, double amount, const Currency& currency,
                          UserSettings& settings) {
-  const size_t n = spec.size();
+  const size_t n = picture.size();
   int64_t decimals = 0;
   bool after_point = false;
   bool units_always = false;
@@ -212,7 +212,7 @@ std::string FormatAmount(std::string_view spec, double amount, const Currency& c
   char sign = 0;
   bool leading_sign = false;
   for (size_t i = 0; i < n; ++i) {
-    switch (spec[i]) {
+    switch (picture[i]) {
       case '.':
         ++decimals;
         after_point = true;
@@ -226,14 +226,14 @@ std::string FormatAmount(std::string_view spec, double amount, const Currency& c
         break;
       case 'Z':
       case '*':
-        fill = spec[i];
+        fill = picture[i];
         break;
       case ',':
         grouping = true;
         break;
       case '-':
       case '+':
-        sign = spec[i];
+        sign = picture[i];
         leading_sign = i == 0;
         break;
       default:

@@ -21,11 +21,11 @@ namespace orb {
 // sign position takes the first free position left of its digits.
 std::string FormatNumber(std::string_view mask, double value, UserSettings& settings);
 
-// `spec` describes the field ("ZZZ,ZZZ,ZZ9": blank fill, grouping, units always shown;
+// `picture` describes the field ("ZZZ,ZZZ,ZZ9": blank fill, grouping, units always shown;
 // "*" asterisk fill; "." and 9s after it: decimals; "-" or "+": a sign, leading when it
 // comes first). `amount` is in hundredths of the primary currency; it is shown in the
 // current currency with two decimals, or converted when the current one is "P".
-std::string FormatAmount(std::string_view spec, double amount, const Currency& currency,
+std::string FormatAmount(std::string_view picture, double amount, const Currency& currency,
                          UserSettings& settings);
 
 // True when the typed text is not a number the mask can take: only digits and spaces,

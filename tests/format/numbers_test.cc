@@ -18,8 +18,8 @@ class Numbers : public ::testing::Test {
   std::string Number(const char* mask, double value) {
     return Bars(FormatNumber(mask, value, settings_));
   }
-  std::string Amount(const char* spec, double amount) {
-    return Bars(FormatAmount(spec, amount, currency_, settings_));
+  std::string Amount(const char* picture, double amount) {
+    return Bars(FormatAmount(picture, amount, currency_, settings_));
   }
   void SetUp() override { currency_.SetCurrency("a,E"); }
   UserSettings settings_{MissingVoraIni()};
