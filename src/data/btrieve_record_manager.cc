@@ -29,10 +29,6 @@ int16_t BtrieveRecordManager::Call(uint16_t operation, void* position_block,
                  key_number);
 }
 
-int16_t BtrieveRecordManager::ShareReadSnapshots(void* position_block, bool share) {
-  return BtrShareReadSnapshots(position_block, share);
-}
-
 FileTable::FileTable(const Session& session, DataMessages& messages)
     : FileTable(session, messages, SharedRecordManager(), HostRandom()) {}
 

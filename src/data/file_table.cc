@@ -192,13 +192,6 @@ void FileTable::ResetDataFiles(int16_t& status) {
   for (int i = 1; i < kEntries; ++i) impl_->entries[i].Clear();
 }
 
-void FileTable::ShareReadSnapshots(bool share) {
-  for (int i = 1; i < kEntries; ++i) {
-    FileEntry& entry = impl_->entries[i];
-    if (entry.file_no != 0) impl_->manager.ShareReadSnapshots(entry.pos_block, share);
-  }
-}
-
 void FileTable::GetKeyInfo(int16_t file_no, int16_t key_no, int16_t& key_length,
                            int16_t& record_length) {
   key_length = 0;

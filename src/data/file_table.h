@@ -52,9 +52,6 @@ class RecordManager {
   virtual int16_t Call(uint16_t operation, void* position_block, void* data_buffer,
                        uint32_t* data_length, void* key_buffer, uint8_t key_length,
                        int8_t key_number) = 0;
-  // Lets the reads through the block share a recent snapshot of the file (see
-  // BtrShareReadSnapshots); a manager without the notion ignores it.
-  virtual int16_t ShareReadSnapshots(void* /*position_block*/, bool /*share*/) { return 0; }
 };
 
 // Passes every call to BTRCALL.
@@ -63,7 +60,6 @@ class BtrieveRecordManager : public RecordManager {
   int16_t Call(uint16_t operation, void* position_block, void* data_buffer,
                uint32_t* data_length, void* key_buffer, uint8_t key_length,
                int8_t key_number) override;
-  int16_t ShareReadSnapshots(void* position_block, bool share) override;
 };
 
 // Uniform random fractions in [0, 1), for the pauses between lock retries.
@@ -127,11 +123,6 @@ class FileTable {
   void SetLockMode(int16_t file_no, std::string_view letters, int16_t& status);
   std::string KeyImage(std::string_view value, int16_t file_no);
   std::string CurrentKeyImage(int16_t file_no);
-
-  // For a long read-only walk over the open files (a report): on, reads may share a
-  // snapshot of a file up to 200 ms old, which saves the record manager a transaction
-  // per read; off, every read sees the files as they are. Applies to the files open now.
-  void ShareReadSnapshots(bool share);
 
   // The single place where a read that fills the record area reaches the record
   // manager: adds the lock bias to `operation` when the lock mode asks for it, waits

@@ -20,8 +20,6 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
   uint8_t* owner = files.OwnerArea();
   uint8_t* property = files.PropertyArea();
   layout.StartReport();
-  // The report only reads: its many short reads may share recent snapshots.
-  table.ShareReadSnapshots(true);
   int16_t status = 0;
   table.GetByKey(ReportFiles::kOwnerFile, 0, parameters.FromOwnerKey, 1, status);
   while (status == 0 && Bytes(owner, 0, 2) <= std::string_view(parameters.ToOwnerKey)) {
@@ -43,7 +41,6 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
     if (owner_printed) layout.PrintOwnerTotal(owner);
     table.StepRecords(ReportFiles::kOwnerFile, 1, status);
   }
-  table.ShareReadSnapshots(false);
   if (layout.PageNo() != 0) layout.PrintGrandTotal();
 }
 

@@ -11,31 +11,31 @@ namespace {
 
 // The one record manager of the process, as the system library was: BTRCALL has no
 // other place to keep it. A child created by fork starts with an engine of its own and
-// leaves the parent's connections and descriptors alone. The fork is noticed by an
-// atfork handler rather than by asking for the process id on every call, which costs a
-// system call per record read.
-struct ProcessEngineHolder {
+// leaves the parent's connections and descriptors alone (the fork handler marks the
+// inherited engine as the parent's; asking the pid on every call would cost a system
+// call each time).
+struct ProcessEngineSlot {
   std::unique_ptr<btr::RecordEngine> engine;
-  bool forked = false;
+  bool inherited = false;
 };
 
-ProcessEngineHolder& Holder() {
-  static ProcessEngineHolder holder;
-  return holder;
+ProcessEngineSlot& Slot() {
+  static ProcessEngineSlot slot;
+  return slot;
 }
 
-void MarkForked() { Holder().forked = true; }
+void MarkInherited() { Slot().inherited = true; }
 
 btr::RecordEngine& ProcessEngine() {
-  static const bool registered = ::pthread_atfork(nullptr, nullptr, &MarkForked) == 0;
-  (void)registered;
-  ProcessEngineHolder& holder = Holder();
-  if (!holder.engine || holder.forked) {
-    if (holder.engine) (void)holder.engine.release();  // the parent's; not ours to close
-    holder.engine = std::make_unique<btr::RecordEngine>();
-    holder.forked = false;
+  ProcessEngineSlot& slot = Slot();
+  if (!slot.engine || slot.inherited) {
+    static const bool registered = pthread_atfork(nullptr, nullptr, MarkInherited) == 0;
+    (void)registered;
+    if (slot.inherited) (void)slot.engine.release();  // the parent's; not ours to close
+    slot.engine = std::make_unique<btr::RecordEngine>();
+    slot.inherited = false;
   }
-  return *holder.engine;
+  return *slot.engine;
 }
 
 }  // namespace
@@ -52,9 +52,5 @@ int16_t BtrBeginBulk(void* position_block) {
 }
 
 int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
-
-int16_t BtrShareReadSnapshots(void* position_block, bool share) {
-  return ProcessEngine().ShareReadSnapshots(position_block, share);
-}
 
 }  // namespace orb
