@@ -72,13 +72,11 @@ int16_t FileTable::Impl::ReadLayout(FileEntry& entry, KeyLayout& layout) {
   return status;
 }
 
-const KeyLayout* FileTable::Impl::Layout(FileEntry& entry) {
-  if (!entry.layout) {
-    KeyLayout layout;
-    if (ReadLayout(entry, layout) != kBtrOk) return nullptr;
-    entry.layout = std::make_shared<const KeyLayout>(std::move(layout));
-  }
-  return entry.layout.get();
+std::shared_ptr<const KeyLayout> FileTable::Impl::Layout(FileEntry& entry) {
+  if (entry.layout) return entry.layout;
+  auto layout = std::make_shared<KeyLayout>();
+  if (ReadLayout(entry, *layout) != kBtrOk) return nullptr;
+  return layout;
 }
 
 FileEntry* FileTable::Impl::Find(int16_t file_no) {
@@ -175,6 +173,7 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
     return;
   }
 
+  entry.layout = impl_->Layout(entry);
   int16_t key_length = 0, record_length = 0;
   GetKeyInfo(file_no, 0, key_length, record_length);
   entry.key_value.assign(static_cast<size_t>(std::max<int16_t>(key_length, 0)), '\0');
@@ -198,8 +197,8 @@ void FileTable::GetKeyInfo(int16_t file_no, int16_t key_no, int16_t& key_length,
   record_length = 0;
   FileEntry* entry = impl_->Find(file_no);
   if (entry == nullptr) return;
-  const KeyLayout* layout = impl_->Layout(*entry);
-  if (layout == nullptr) return;
+  const std::shared_ptr<const KeyLayout> layout = impl_->Layout(*entry);
+  if (!layout) return;
   record_length = ClampToInt16(layout->record_length);
   const int32_t length = layout->KeyLength(key_no);
   // A key longer than a key buffer holds cannot be read by this layer.

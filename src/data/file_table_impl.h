@@ -16,22 +16,6 @@ inline constexpr int kStatSize = 1536;
 inline constexpr int kKeyBufferSize = 256;
 inline constexpr int kMaxKeyLength = 255;
 
-struct KeyLayout;
-
-struct FileEntry {
-  int16_t file_no = 0;                 // 0: free
-  uint8_t pos_block[129] = {};         // 128 bytes for the record manager, then a zero
-  RecordArea area;                     // the caller's storage
-  int32_t record_length = 0;           // from Stat at open
-  int16_t key_no = 0;
-  std::string key_value;               // of the last record read
-  int16_t lock_mode = 0;               // 0 plain, 1 lock and wait, 2 lock, no wait
-  // The file's Stat block, read on first need: record and key layout do not change
-  // while the file is open, and a Stat costs the record manager a read of the file.
-  std::shared_ptr<const KeyLayout> layout;
-
-  void Clear() { *this = FileEntry(); }
-};
 
 // One key segment as Stat describes it.
 struct KeySegment {
@@ -56,6 +40,21 @@ struct KeyLayout {
 
 KeyLayout ParseStatBlock(const uint8_t* block);
 
+struct FileEntry {
+  int16_t file_no = 0;                 // 0: free
+  uint8_t pos_block[129] = {};         // 128 bytes for the record manager, then a zero
+  RecordArea area;                     // the caller's storage
+  int32_t record_length = 0;           // from Stat at open
+  int16_t key_no = 0;
+  std::string key_value;               // of the last record read
+  int16_t lock_mode = 0;               // 0 plain, 1 lock and wait, 2 lock, no wait
+  // The key layout, read by Stat once the file is open: it does not change while the
+  // file is open, and asking again on every read would cost a round trip each time.
+  std::shared_ptr<const KeyLayout> layout;
+
+  void Clear() { *this = FileEntry(); }
+};
+
 struct FileTable::Impl {
   Impl(const Session& s, DataMessages& m, RecordManager& r, RandomFraction f)
       : session(s), messages(m), manager(r), random(std::move(f)) {}
@@ -66,14 +65,13 @@ struct FileTable::Impl {
   RandomFraction random;
   FileEntry entries[FileTable::kEntries];
   std::string lock_stack;  // pairs (entry index, lock mode), newest last
-  // The data buffer of LockedGet, kept between reads (at least 1536 bytes). Only its
-  // first record-length bytes are sent, and only they are copied back.
-  std::vector<uint8_t> read_buffer;
+  std::vector<uint8_t> data_buffer;  // reused by every read, so none allocates
 
   // Runs Stat on the entry's file; the status, with the block in `layout`.
   int16_t ReadLayout(FileEntry& entry, KeyLayout& layout);
-  // The entry's layout from its first successful Stat; nullptr while Stat fails.
-  const KeyLayout* Layout(FileEntry& entry);
+  // The entry's key layout: the one kept since the open, else a fresh Stat (nullptr
+  // when Stat fails).
+  std::shared_ptr<const KeyLayout> Layout(FileEntry& entry);
   FileEntry* Find(int16_t file_no);
   const FileEntry* Find(int16_t file_no) const;
 };

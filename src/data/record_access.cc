@@ -60,13 +60,11 @@ void FileTable::LockedGet(int16_t index, uint16_t& operation, int16_t& status) {
     }
     // The record area's bytes go out as the data buffer, never more than it holds.
     const size_t record_length = static_cast<size_t>(entry.record_length);
-    std::vector<uint8_t>& data = impl_->read_buffer;
-    const size_t buffer_size = std::max<size_t>(kStatSize, record_length);
-    if (data.size() < buffer_size) data.assign(buffer_size, ' ');
-    const size_t from_area =
-        entry.area.data != nullptr ? std::min(record_length, entry.area.size) : 0;
-    if (from_area > 0) std::memcpy(data.data(), entry.area.data, from_area);
-    std::memset(data.data() + from_area, ' ', record_length - from_area);
+    std::vector<uint8_t>& data = impl_->data_buffer;
+    data.assign(std::max<size_t>(kStatSize, record_length), ' ');
+    if (entry.area.data != nullptr) {
+      std::memcpy(data.data(), entry.area.data, std::min(record_length, entry.area.size));
+    }
     char key[kKeyBufferSize];
     const char fill = (operation == 8 || operation == 9)     ? '\0'
                       : (operation == 10 || operation == 11) ? '\xff'
@@ -210,10 +208,9 @@ std::string FileTable::KeyImage(std::string_view value, int16_t file_no) {
   std::string image(value);
   FileEntry* entry = impl_->Find(file_no);
   if (entry == nullptr) return image;
-  KeyLayout read_layout;
-  const KeyLayout* cached = impl_->Layout(*entry);
-  if (cached == nullptr) impl_->ReadLayout(*entry, read_layout);
-  const KeyLayout& layout = cached != nullptr ? *cached : read_layout;
+  const std::shared_ptr<const KeyLayout> kept = impl_->Layout(*entry);
+  if (!kept) return image;
+  const KeyLayout& layout = *kept;
   const int32_t key_length = layout.KeyLength(entry->key_no);
   if (key_length <= 0 || key_length > kMaxKeyLength) return image;
   size_t p = 0;  // 0-based start of the segment within the value

@@ -1,0 +1,111 @@
+#include "data_file_access.h"
+
+#include <cstring>
+
+#include "platform/btrieve/btrieve.h"
+
+namespace orb::orbdata {
+namespace {
+
+constexpr uint32_t kMaxRecord = 65535;
+
+}  // namespace
+
+DataFileAccess::~DataFileAccess() {
+  if (open_) Close();
+}
+
+int16_t DataFileAccess::Create(const std::string& path, const std::string& specification) {
+  std::string spec = specification.substr(0, kStatBufferSize);
+  spec.resize(kStatBufferSize, ' ');
+  char key[256] = {};
+  std::memcpy(key, path.data(), std::min<size_t>(path.size(), 255));
+  uint8_t block[kPositionBlockSize] = {};
+  uint32_t length = kStatBufferSize;
+  return BTRCALL(kBtrCreate, block, spec.data(), &length, key,
+                 static_cast<uint8_t>(std::min<size_t>(path.size(), 255)), -1);
+}
+
+int16_t DataFileAccess::Open(const std::string& path) {
+  if (path.size() > 255) return kBtrFileNotFound;
+  char key[256] = {};
+  std::memcpy(key, path.data(), path.size());
+  char owner[1] = {};
+  uint32_t length = 0;
+  const int16_t status = BTRCALL(kBtrOpen, block_, owner, &length, key,
+                                 static_cast<uint8_t>(path.size()), 0);
+  open_ = status == kBtrOk;
+  return status;
+}
+
+int16_t DataFileAccess::Close() {
+  uint8_t none[1] = {};
+  uint32_t length = 0;
+  const int16_t status = BTRCALL(kBtrClose, block_, none, &length, none, 0, 0);
+  open_ = false;
+  return status;
+}
+
+int16_t DataFileAccess::Stat(std::string& block) {
+  block.assign(kStatBufferSize, '\0');
+  char key[256];
+  std::memset(key, ' ', sizeof key);
+  uint32_t length = kStatBufferSize;
+  return BTRCALL(kBtrStat, block_, block.data(), &length, key, 255, 0);
+}
+
+int16_t DataFileAccess::Read(uint16_t operation, std::string& record) {
+  record.assign(kMaxRecord, '\0');
+  uint32_t length = kMaxRecord;
+  key_.assign(256, '\0');
+  const int16_t status = BTRCALL(operation, block_, record.data(), &length, key_.data(),
+                                 255, 0);
+  record.resize(status == kBtrOk ? std::min(length, kMaxRecord) : 0);
+  return status;
+}
+
+int16_t DataFileAccess::First(std::string& record) { return Read(kBtrGetFirst, record); }
+int16_t DataFileAccess::Next(std::string& record) { return Read(kBtrGetNext, record); }
+
+int16_t DataFileAccess::FindEqual(const std::string& key) {
+  std::string record(kMaxRecord, '\0');
+  uint32_t length = kMaxRecord;
+  std::string buffer = key;
+  buffer.resize(256, '\0');
+  return BTRCALL(kBtrGetEqual, block_, record.data(), &length, buffer.data(),
+                 static_cast<uint8_t>(std::min<size_t>(key.size(), 255)), 0);
+}
+
+int16_t DataFileAccess::Insert(std::string& record) {
+  uint32_t length = static_cast<uint32_t>(record.size());
+  char key[1] = {};  // key number -1: nothing comes back, nothing becomes current
+  return BTRCALL(kBtrInsert, block_, record.data(), &length, key, 0, -1);
+}
+
+int16_t DataFileAccess::BeginBulk() { return BtrBeginBulk(block_); }
+int16_t DataFileAccess::EndBulk() { return BtrEndBulk(block_); }
+
+std::string StatusText(int16_t status) {
+  const char* text = nullptr;
+  switch (status) {
+    case kBtrInvalidOperation: text = "invalid operation"; break;
+    case kBtrIoError: text = "input/output error"; break;
+    case kBtrFileNotOpen: text = "file not open"; break;
+    case kBtrKeyNotFound: text = "key not found"; break;
+    case kBtrDuplicateKey: text = "duplicate key"; break;
+    case kBtrFileNotFound: text = "file not found"; break;
+    case kBtrDiskFull: text = "disk full"; break;
+    case kBtrInvalidRecordLength: text = "invalid record length"; break;
+    case kBtrInvalidKeyLength: text = "invalid key length"; break;
+    case kBtrNotABtrieveFile: text = "not a data file"; break;
+    case kBtrFileAlreadyExists: text = "file already exists"; break;
+    case kBtrRecordInUse: text = "record in use"; break;
+    case kBtrFileInUse: text = "file in use"; break;
+    default: break;
+  }
+  std::string out = "status " + std::to_string(status);
+  if (text) out += std::string(": ") + text;
+  return out;
+}
+
+}  // namespace orb::orbdata
