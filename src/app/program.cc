@@ -1,13 +1,18 @@
 #include "app/program.h"
 
+#include "app/batch.h"
 #include "app/command_line.h"
 #include "app/session_report.h"
+#include "platform/clock.h"
+#include "platform/cp850.h"
 #include "platform/host_path.h"
+#include "platform/terminal/terminal_console.h"
+#include "report/report.h"
 
 namespace orb {
 
 void Program::StartUp() {
-  // The console's text cursor is switched off here once the console exists.
+  // RunOnConsole switches the text cursor off before this.
   session_ = InitSession(environment_);
   currency_.SetCurrency("a,E");
   // An empty root leaves the current directory as it is; the module's own files are
@@ -16,18 +21,51 @@ void Program::StartUp() {
   module_name_ = kModuleName;
 }
 
-int Program::Run() {
+namespace {
+
+// The terminal console as the screen run reaches it beyond the console operations.
+class TerminalConsoleHooks : public TerminalHooks {
+ public:
+  explicit TerminalConsoleHooks(TerminalConsole& console) : console_(console) {}
+  void WriteRaw(std::string_view bytes) override { console_.WriteRaw(bytes); }
+  void Suspend() override { console_.Suspend(); }
+  void Resume() override { console_.Resume(); }
+
+ private:
+  TerminalConsole& console_;
+};
+
+}  // namespace
+
+int Program::Run(std::ostream& err) {
+  std::string message;
+  std::unique_ptr<TerminalConsole> console = TerminalConsole::Open(message);
+  if (console == nullptr) {
+    err << "rptcarry: " << message << "\n";
+    return 1;
+  }
+  TerminalConsoleHooks hooks(*console);
+  const int exit_code = RunOnConsole(*console, hooks, message);
+  console.reset();  // the terminal as it was, before anything is said on it
+  if (!message.empty()) err << cp850::ToUtf8(message) << "\n";
+  return exit_code;
+}
+
+int Program::RunOnConsole(Console& console, TerminalHooks& terminal, std::string& message) {
+  console.SetCursorShape(0);
   StartUp();
-  // Then, in this order, as each part arrives:
-  //   load the form definition (RootDir + "FORMS\" + module name + ".OPN");
-  //   open the five report files and read the rates;
-  //   run the report: the selection form until the operator presses Escape;
-  //   close the report files and reset the data files.
-  return 0;
+  SystemClock clock;
+  ScreenRunServices services{console,   terminal, session_, currency_, catalogue_,
+                             clock,     module_name_, StartPrintProgram};
+  ScreenRunResult result = RunScreenReport(services);
+  message = result.message;
+  return result.exit_code;
 }
 
 int Main(const std::vector<std::string>& arguments, const EnvironmentLookup& environment,
          std::ostream& out, std::ostream& err) {
+  // A month-end report from a script: --date, --from, --to (see batch.h).
+  if (const auto batch = RunBatchFromArguments(arguments, environment, err)) return *batch;
   const CommandLine command = ParseCommandLine(arguments);
   switch (command.action) {
     case CommandAction::kError:
@@ -49,7 +87,7 @@ int Main(const std::vector<std::string>& arguments, const EnvironmentLookup& env
       break;
   }
   Program program(environment);
-  return program.Run();
+  return program.Run(err);
 }
 
 }  // namespace orb

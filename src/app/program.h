@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "app/catalogue.h"
+#include "app/report_driver.h"
 #include "app/session.h"
 #include "app/session_init.h"
 #include "format/currency.h"
+#include "platform/console.h"
 
 namespace orb {
 
@@ -24,8 +26,13 @@ class Program {
 
   // Start-up, up to the point where the module's own files are read.
   void StartUp();
-  // The whole run; the exit code of the process.
-  int Run();
+  // The whole run on the terminal; the exit code of the process. A terminal that
+  // cannot be used and a form file that cannot be read are told on err.
+  int Run(std::ostream& err);
+  // The whole run over a console: the cursor switched off, start-up, then the screen
+  // run (form, report files, the selection form until Escape, files closed). Messages
+  // for the error stream (a form file that cannot be used) are returned in `message`.
+  int RunOnConsole(Console& console, TerminalHooks& terminal, std::string& message);
 
   const Session& session() const { return session_; }
   const Currency& currency() const { return currency_; }

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "platform/memory_console.h"
 #include "temp_dir.h"
 
 namespace orb {
@@ -80,7 +81,12 @@ TEST_F(ProgramTest, StartUpGathersTheSessionAndMakesTheRootCurrent) {
 
 TEST_F(ProgramTest, EmptyRootLeavesTheCurrentDirectory) {
   Program program(Environment());
-  EXPECT_EQ(program.Run(), 0);
+  MemoryConsole console;
+  TerminalHooks hooks;
+  std::string message;
+  // No form file in the current directory: the run stops with a message naming it.
+  EXPECT_EQ(program.RunOnConsole(console, hooks, message), 3);
+  EXPECT_NE(message.find("FORMS\\RPTCARRY.OPN"), std::string::npos) << message;
   EXPECT_EQ(fs::current_path(), before_);
 }
 

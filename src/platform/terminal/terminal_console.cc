@@ -347,6 +347,19 @@ void TerminalConsole::SetMouseMask(uint8_t kinds, uint8_t buttons) {
   if (MouseEventsOn()) ApplyMouseMode();
 }
 
+void TerminalConsole::Suspend() {
+  Render();
+  WriteRaw(kMouseOff);
+  def_prog_mode();
+  endwin();
+}
+
+void TerminalConsole::Resume() {
+  reset_prog_mode();
+  shown_ = false;
+  ApplyMouseMode();
+}
+
 void TerminalConsole::Beep() { beep(); }
 
 void TerminalConsole::Sleep(int32_t milliseconds) {

@@ -42,6 +42,13 @@ class TerminalConsole : public CellConsole {
   void Beep() override;
   void Sleep(int32_t milliseconds) override;
 
+  // Bytes written to the terminal as they are (the clipboard's OSC 52 sequence).
+  void WriteRaw(std::string_view bytes);
+  // Gives the terminal to another program (its own modes, no mouse reports) and takes
+  // it back, redrawing the whole screen.
+  void Suspend();
+  void Resume();
+
  protected:
   void PollInput() override;
 
@@ -54,7 +61,6 @@ class TerminalConsole : public CellConsole {
   void Render();
   void CheckSize();
   void ReadAvailableBytes();
-  void WriteRaw(std::string_view bytes);
   void ApplyMouseMode();
   // Queues a decoded event; a second press of a button on the same cell soon after the
   // first becomes a double click when those are reported.

@@ -1,0 +1,151 @@
+#include "app/report_driver.h"
+
+#include "app/colour.h"
+#include "data/file_table.h"
+#include "format/dates.h"
+#include "format/user_settings.h"
+#include "platform/clipboard.h"
+#include "report/report.h"
+#include "report/report_files.h"
+#include "report/session_report_text.h"
+#include "ui/exit_keys.h"
+#include "ui/field_editor.h"
+#include "ui/field_formats.h"
+#include "ui/form_engine.h"
+#include "ui/form_loader.h"
+#include "ui/key_reader.h"
+#include "ui/selection_check.h"
+#include "ui/window_stack.h"
+
+namespace orb {
+namespace {
+
+// Exit code of a run whose form definition file cannot be used.
+constexpr int kBadFormExit = 3;
+// Keys typed ahead that a message discards before it waits for its own key.
+constexpr int kMaxDiscardedKeys = 256;
+
+// The data layer's messages on the screen: a box, a beep, a key; ending the program
+// stops the run once the files are closed.
+class ScreenDataMessages : public DataMessages {
+ public:
+  ScreenDataMessages(Console& console, WindowStack& windows, KeyReader& keys)
+      : console_(console), windows_(windows), keys_(keys) {}
+
+  void ShowMessage(int16_t row, const std::string& text) override {
+    if (!ended_) windows_.ShowMessageBox(row, text);
+  }
+  void HideMessage() override {
+    if (!ended_) windows_.PopWindow();
+  }
+  void Beep() override {
+    if (!ended_) console_.Beep();
+  }
+  void WaitForKey() override {
+    if (ended_) return;
+    int16_t key, button, row, column;
+    for (int drained = 0; drained < kMaxDiscardedKeys; ++drained) {
+      keys_.ReadKeyEvent(key, button, row, column);
+      if (key == 0 && button == 0) break;
+    }
+    keys_.WaitKey(key);
+  }
+  void EndProgram() override { ended_ = true; }
+  void Sleep(int32_t milliseconds) override { console_.Sleep(milliseconds); }
+
+  bool Ended() const { return ended_; }
+
+ private:
+  Console& console_;
+  WindowStack& windows_;
+  KeyReader& keys_;
+  bool ended_ = false;
+};
+
+// F4's browse list is not there yet; the owner chosen in it would be the owners' record
+// area.
+class ReportFormPopups : public FormPopups {
+ public:
+  explicit ReportFormPopups(ReportFiles& files) : files_(files) {}
+  std::string ChosenRecord(int16_t list) override {
+    if (list != 1) return "";
+    return std::string(reinterpret_cast<const char*>(files_.OwnerArea()), 2);
+  }
+
+ private:
+  ReportFiles& files_;
+};
+
+}  // namespace
+
+ScreenRunResult RunScreenReport(ScreenRunServices& s) {
+  Console& console = s.console;
+  ColourSelector colours(console, s.session);
+  WindowStack windows(console, colours, s.session);
+  HotKeyPopups hot_keys;
+  KeyReader keys(console, hot_keys);
+  ExitKeySet exit_keys;
+  SystemClipboard clipboard(s.session.TerminalDir,
+                            [&s](std::string_view bytes) { s.terminal.WriteRaw(bytes); });
+  FieldEditor editor(console, colours, keys, exit_keys, clipboard);
+  UserSettings settings(s.session.RootDir + "Vora.ini");
+  FieldFormats formats(s.session, s.clock, settings);
+
+  FormTable table;
+  const std::string form_file = s.session.RootDir + "FORMS\\" + s.module_name + ".OPN";
+  FormLoadResult loaded = LoadForm(
+      form_file, [&s](const std::string& key) { return s.catalogue.Translate(key); },
+      CompactDate(s.session.WorkDate, s.clock), table);
+  if (!loaded.ok) return {kBadFormExit, "rptcarry: " + loaded.error};
+
+  ScreenDataMessages messages(console, windows, keys);
+  FileTable file_table(s.session, messages);
+  ReportFiles files(s.session, file_table);
+  files.OpenReportFiles();
+  if (messages.Ended()) {
+    files.CloseReportFiles();
+    return {};
+  }
+
+  ReportFormPopups popups(files);
+  FormEngine engine({table, console, colours, windows, editor, exit_keys, formats, popups,
+                     s.session});
+  Selection selection;
+  engine.SetFormEndCheck([&](FormEngine& e, int16_t window, int16_t key) {
+    return CheckSelectionEnd(e, formats, window, key, selection);
+  });
+
+  SessionReportText text(s.session, s.catalogue, s.currency);
+  PrintFile print(s.session);
+  ReportServices report{s.session, files, print, s.currency, text, {}};
+  if (s.start_print_program) {
+    report.start_print_program = [&s](const Session& session) {
+      s.terminal.Suspend();
+      int status = s.start_print_program(session);
+      s.terminal.Resume();
+      return status;
+    };
+  }
+
+  colours.SetColour("n");
+  console.ClearScreen();
+  for (;;) {
+    int16_t window = 1, leave_on_pg_up = 0, leave_on_pg_dn = 0, key = 0;
+    engine.RunForm(window, leave_on_pg_up, leave_on_pg_dn, key);
+    if (key == keys::kEscape || messages.Ended()) break;
+    ReportParameters parameters{selection.ReportDate, selection.FromOwnerKey,
+                                selection.ToOwnerKey};
+    ReportOutcome outcome = PrintOneReport(report, parameters);
+    if (messages.Ended()) break;
+    if (!outcome.print_file_written) {
+      windows.ShowMessageBox(12, outcome.message);
+      int16_t any_key = 0;
+      keys.WaitKey(any_key);
+      windows.PopWindow();
+    }
+  }
+  files.CloseReportFiles();
+  return {};
+}
+
+}  // namespace orb

@@ -1,0 +1,124 @@
+#include "report/gathering.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "data/records.h"
+
+namespace orb {
+namespace {
+
+std::string_view Bytes(const uint8_t* record, size_t offset, size_t size) {
+  return std::string_view(reinterpret_cast<const char*>(record) + offset, size);
+}
+
+}  // namespace
+
+int32_t RoundAmount(double x) {
+  if (std::isnan(x)) return 0;
+  if (x >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+  if (x <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(std::nearbyint(x));  // the default mode: halves to even
+}
+
+RegimeRates RatesForRegime(const ReportRates& rates, int16_t tax_regime) {
+  const int r = (tax_regime == 1) ? 1 : 0;
+  RegimeRates out;
+  out.FeeVat = rates.FeeVat[r];
+  out.SupplementVat = rates.SupplementVat[r];
+  out.FeeWithholding = rates.FeeWithholding[r];
+  out.SupplementWithholding = (out.SupplementVat != 0) ? out.FeeWithholding : 0;
+  return out;
+}
+
+bool WithholdingApplies(std::string_view holder_tax_code, std::string_view owner_tax_id) {
+  if (holder_tax_code.size() < 3 || holder_tax_code.substr(0, 2) != "ES") return false;
+  const auto holder_third = static_cast<unsigned char>(holder_tax_code[2]);
+  if (holder_third >= 'A' && holder_third <= 'W') return false;
+  if (owner_tax_id.size() < 3 || owner_tax_id.substr(0, 2) != "ES") return false;
+  const auto owner_third = static_cast<unsigned char>(owner_tax_id[2]);
+  return owner_third >= 'A' && owner_third <= 'W';
+}
+
+void ComputeFeesAndCarry(float fee_percentage, int32_t fixed_fee, int32_t supplement,
+                         const RegimeRates& rates, bool withholding,
+                         PropertyAmounts& a) {
+  const double percentage = std::isnan(fee_percentage) ? 0.0 : double{fee_percentage};
+  a.Fees = static_cast<double>(RoundAmount(percentage * a.Collected / 100)) + fixed_fee;
+  a.Supplements = (a.Fees != 0) ? static_cast<double>(supplement) : 0.0;
+  const double fees = a.Fees;
+  const double supplements = a.Supplements;
+  a.Fees = fees + RoundAmount(rates.FeeVat * fees / 100);
+  a.Supplements = supplements + RoundAmount(rates.SupplementVat * supplements / 100);
+  if (withholding) {
+    a.Fees -= RoundAmount(rates.FeeWithholding * fees / 100);
+    a.Supplements -= RoundAmount(rates.SupplementWithholding * supplements / 100);
+  }
+  a.Carry = a.Collected - a.Expenses - a.Fees - a.Supplements;
+  if (a.Fees != 0 || a.Supplements != 0) a.PropertyHasData = true;
+}
+
+void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
+                    int16_t tax_regime, PropertyAmounts& a) {
+  FileTable& table = files.Files();
+  const uint8_t* property = files.PropertyArea();
+  const uint8_t* unit = files.UnitArea();
+  const uint8_t* collection = files.CollectionArea();
+  const uint8_t* payment = files.PaymentArea();
+
+  const std::string p(Bytes(property, 0, 2));
+  int16_t status = 0;
+  table.GetByKey(ReportFiles::kPropertyFile, 0, p, 0, status);
+  if (status != 0) return;
+
+  // Open collections of each unit, dated up to and including the closing date.
+  table.GetByKey(ReportFiles::kUnitFile, 0, p, 1, status);
+  while (status == 0 && Bytes(unit, 0, 2) == p) {
+    const std::string u(Bytes(unit, 0, 4));
+    const std::string last = u + parameters.ReportDate;
+    int16_t cstatus = 0;
+    table.GetByKey(ReportFiles::kCollectionFile, 0, u, 1, cstatus);
+    while (cstatus == 0 && Bytes(collection, 0, 8) <= last) {
+      if (collection[CollectionRecord::kState.offset] == 'P') {
+        a.PropertyHasData = true;
+        const double add = LoadInt32(collection + CollectionRecord::kAdd.offset);
+        const double net = static_cast<double>(LoadInt32(collection + CollectionRecord::kAmount.offset)) -
+                           LoadInt32(collection + CollectionRecord::kDeduct.offset) + add;
+        const uint8_t kind = collection[CollectionRecord::kKind.offset];
+        if (kind == 'C' || kind == 'I') {
+          a.Collected += net;
+          a.Expenses += add;
+        } else {
+          a.Pending += net;
+        }
+      }
+      table.StepRecords(ReportFiles::kCollectionFile, 1, cstatus);
+    }
+    table.StepRecords(ReportFiles::kUnitFile, 1, status);
+  }
+
+  // Open payments made for the property up to the closing date.
+  const std::string last_payment = p + parameters.ReportDate;
+  table.GetByKey(ReportFiles::kPaymentFile, 0, p, 1, status);
+  while (status == 0 && Bytes(payment, 0, 6) <= last_payment) {
+    if (payment[PaymentRecord::kState.offset] == 'P') {
+      a.PropertyHasData = true;
+      a.Expenses += LoadInt32(payment + PaymentRecord::kAmount.offset);
+    }
+    table.StepRecords(ReportFiles::kPaymentFile, 1, status);
+  }
+
+  // The property record was read by the exact read above; the later reads use other
+  // areas, so its figures are still in place.
+  const bool withholding = WithholdingApplies(
+      files.Holder().HolderTaxCode,
+      Bytes(files.OwnerArea(), OwnerRecord::kTaxId.offset, OwnerRecord::kTaxId.size));
+  ComputeFeesAndCarry(LoadFloat32(property + PropertyRecord::kFeePercent.offset),
+                      LoadInt32(property + PropertyRecord::kFixedFee.offset),
+                      LoadInt32(property + PropertyRecord::kSupplement.offset),
+                      RatesForRegime(files.Rates(), tax_regime), withholding, a);
+}
+
+}  // namespace orb

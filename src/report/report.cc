@@ -1,0 +1,70 @@
+#include "report/report.h"
+
+#include <string_view>
+
+#include "data/records.h"
+#include "platform/process.h"
+
+namespace orb {
+namespace {
+
+std::string_view Bytes(const uint8_t* record, size_t offset, size_t size) {
+  return std::string_view(reinterpret_cast<const char*>(record) + offset, size);
+}
+
+}  // namespace
+
+void PrintReport(ReportFiles& files, const ReportParameters& parameters,
+                 ReportLayout& layout) {
+  FileTable& table = files.Files();
+  uint8_t* owner = files.OwnerArea();
+  uint8_t* property = files.PropertyArea();
+  layout.StartReport();
+  int16_t status = 0;
+  table.GetByKey(ReportFiles::kOwnerFile, 0, parameters.FromOwnerKey, 1, status);
+  while (status == 0 && Bytes(owner, 0, 2) <= std::string_view(parameters.ToOwnerKey)) {
+    bool owner_printed = false;
+    layout.StartOwner();
+    for (int i = 0; i < OwnerRecord::kPropertyCount; ++i) {
+      const size_t entry = OwnerRecord::kProperties.offset +
+                           OwnerRecord::kPropertyEntrySize * static_cast<size_t>(i);
+      property[0] = owner[entry];
+      property[1] = owner[entry + 1];
+      const int16_t tax_regime = LoadInt16(owner + entry + 2);
+      PropertyAmounts amounts;
+      GatherProperty(files, parameters, tax_regime, amounts);
+      if (amounts.PropertyHasData) {
+        owner_printed = true;
+        layout.PrintDetail(property, amounts);
+      }
+    }
+    if (owner_printed) layout.PrintOwnerTotal(owner);
+    table.StepRecords(ReportFiles::kOwnerFile, 1, status);
+  }
+  if (layout.PageNo() != 0) layout.PrintGrandTotal();
+}
+
+int StartPrintProgram(const Session& session) {
+  return RunProgram(session.ExeDir + "ORBPRINT", {});
+}
+
+ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& parameters) {
+  ReportOutcome outcome;
+  if (!s.print.OpenPrint(s.session.Output)) {
+    outcome.print_file_written = false;
+    outcome.message = "cannot create the print file " + s.print.FileName();
+  }
+  s.currency.SetCurrency("p");
+  ReportLayout layout(s.print, s.text, s.files.Holder(), parameters);
+  PrintReport(s.files, parameters, layout);
+  s.currency.SetCurrency("");
+  if (!s.print.ClosePrint() && outcome.print_file_written) {
+    outcome.print_file_written = false;
+    outcome.message = "cannot write the print file " + s.print.FileName();
+  }
+  outcome.print_program_status = -1;
+  if (s.start_print_program) outcome.print_program_status = s.start_print_program(s.session);
+  return outcome;
+}
+
+}  // namespace orb

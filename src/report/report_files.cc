@@ -1,0 +1,104 @@
+#include "report/report_files.h"
+
+#include <cmath>
+
+#include "app/settings.h"
+
+namespace orb {
+
+float ReadRate(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  double value = 0;
+  bool any_digit = false;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    value = value * 10 + (text[i] - '0');
+    any_digit = true;
+    ++i;
+  }
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    double scale = 0.1;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+      value += (text[i] - '0') * scale;
+      scale /= 10;
+      any_digit = true;
+      ++i;
+    }
+  }
+  if (!any_digit) return 0;
+  // Beyond the range of a float the rate is meaningless; keep it finite.
+  const double limit = 3.0e38;
+  if (value > limit) value = limit;
+  return static_cast<float>(negative ? -value : value);
+}
+
+ReportRates ReadReportRates(const Session& session) {
+  const std::string ini = session.RootDir + "Vora.ini";
+  ReportRates rates;
+  rates.FeeVat[0] = ReadRate(ReadIniValue(ini, "Iva0", "Honoraris"));
+  rates.FeeVat[1] = ReadRate(ReadIniValue(ini, "Iva1", "Honoraris"));
+  rates.SupplementVat[0] = ReadRate(ReadIniValue(ini, "Iva0", "Suplerts"));
+  rates.SupplementVat[1] = ReadRate(ReadIniValue(ini, "Iva1", "Suplerts"));
+  rates.FeeWithholding[0] = ReadRate(ReadIniValue(ini, "Ret0", "Honoraris"));
+  rates.FeeWithholding[1] = ReadRate(ReadIniValue(ini, "Ret1", "Honoraris"));
+  return rates;
+}
+
+namespace {
+std::string TrimTrailingBlanks(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+}  // namespace
+
+InstallationHolder ReadInstallationHolder(const Session& session) {
+  const std::string ini = session.RootDir + "Vora.ini";
+  InstallationHolder holder;
+  holder.HolderName = TrimTrailingBlanks(ReadIniValue(ini, "Titular", "Nom"));
+  holder.HolderTaxCode = TrimTrailingBlanks(ReadIniValue(ini, "Titular", "NIF"));
+  return holder;
+}
+
+ReportFiles::ReportFiles(const Session& session, FileTable& files)
+    : session_(session), files_(files) {}
+
+int16_t ReportFiles::OpenReportFiles() {
+  struct Entry {
+    int16_t number;
+    const char* name;
+    uint8_t* area;
+    size_t size;
+  };
+  const Entry entries[] = {
+      {kOwnerFile, "DADES\\PropietV", owner_.data(), owner_.size()},
+      {kPropertyFile, "DADES\\FinquesV", property_.data(), property_.size()},
+      {kUnitFile, "DADES\\DepartaV", unit_.data(), unit_.size()},
+      {kCollectionFile, "DADES\\CobramV", collection_.data(), collection_.size()},
+      {kPaymentFile, "DADES\\PagamV", payment_.data(), payment_.size()},
+  };
+  for (const Entry& e : entries) {
+    int16_t status = 0;
+    files_.OpenDataFile(e.number, session_.RootDir + e.name, RecordArea{e.area, e.size},
+                        status);
+    // The data layer has told the failure and ended the program, unless the program
+    // let it return (batch runs, tests): the other files are not tried.
+    if (status != 0) return status;
+  }
+  rates_ = ReadReportRates(session_);
+  holder_ = ReadInstallationHolder(session_);
+  return 0;
+}
+
+int16_t ReportFiles::CloseReportFiles() {
+  int16_t status = 0;
+  files_.ResetDataFiles(status);
+  return status;
+}
+
+}  // namespace orb

@@ -1,0 +1,130 @@
+#include "app/report_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "app/program.h"
+#include "platform/memory_console.h"
+#include "ui/key_reader.h"
+
+namespace orb {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Keeps the screen as it was when the program first asked for a key.
+class CapturingConsole : public MemoryConsole {
+ public:
+  std::string ReadKey() override {
+    if (first_screen.empty()) first_screen = ScreenText();
+    return MemoryConsole::ReadKey();
+  }
+  std::string first_screen;
+};
+
+// The program over the in-memory console on a copy of the demo installation (its data
+// files are created empty from the dictionaries).
+class ScreenRunTest : public ::testing::Test {
+ protected:
+  ScreenRunTest() : saved_directory(fs::current_path()) {
+    root = fs::temp_directory_path() /
+           ("screen_run_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(root);
+    fs::copy(fs::path(ORB_TEST_DATA) / ".." / "demo", root,
+             fs::copy_options::recursive | fs::copy_options::skip_existing);
+    fs::remove_all(root / "data");
+    environment = {{"ORBROOT", root.string() + "/"},
+                   {"ORBEXE", root.string() + "/EXE/"},
+                   {"ORBTMP", root.string() + "/TMP/"}};
+  }
+  ~ScreenRunTest() override {
+    fs::current_path(saved_directory);
+    fs::remove_all(root);
+  }
+
+  int Run(std::string& message) {
+    Program program([this](std::string_view name) {
+      auto found = environment.find(std::string(name));
+      return found == environment.end() ? std::string() : found->second;
+    });
+    TerminalHooks hooks;
+    return program.RunOnConsole(console, hooks, message);
+  }
+  void SetLanguage(const std::string& language) {
+    fs::path file = root / "TMP" / "VoraTerm.ini";
+    std::string text;
+    {
+      std::ifstream in(file, std::ios::binary);
+      text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    text.replace(text.find("Idioma=CAT"), 10, "Idioma=" + language);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+  }
+
+  fs::path saved_directory;
+  fs::path root;
+  std::map<std::string, std::string> environment;
+  CapturingConsole console;
+};
+
+TEST_F(ScreenRunTest, EscapeAtOnceEndsWithoutAPrintFile) {
+  console.PushKeyCode(keys::kEscape);
+  std::string message;
+  EXPECT_EQ(Run(message), 0);
+  EXPECT_EQ(message, "");
+  EXPECT_FALSE(fs::exists(root / "TMP" / "orbprint.tmp"));
+  EXPECT_FALSE(console.CursorVisible());
+  EXPECT_NE(console.first_screen.find("Data de tancament:"), std::string::npos);
+}
+
+TEST_F(ScreenRunTest, ConfirmedSelectionPrintsAndTheFormComesBack) {
+  // The defaults (the session date, owners 1 to 9999) confirmed with S, twice; the
+  // second time the form shows the values of the first.
+  for (int report = 0; report < 2; ++report) {
+    for (int field = 0; field < 3; ++field) console.PushKeyCode(keys::kEnter);
+    console.PushKeys("S");
+    console.PushKeyCode(keys::kEnter);
+  }
+  console.PushKeyCode(keys::kEscape);
+  std::string message;
+  EXPECT_EQ(Run(message), 0);
+  EXPECT_TRUE(fs::exists(root / "TMP" / "orbprint.tmp"));
+  EXPECT_TRUE(console.ScriptEmpty());
+}
+
+TEST_F(ScreenRunTest, SpanishSessionShowsTheTranslatedForm) {
+  SetLanguage("SPA");
+  console.PushKeyCode(keys::kEscape);
+  std::string message;
+  EXPECT_EQ(Run(message), 0);
+  EXPECT_NE(console.first_screen.find("Fecha de cierre:"), std::string::npos);
+  EXPECT_NE(console.first_screen.find("Del propietario:"), std::string::npos);
+}
+
+TEST_F(ScreenRunTest, BrokenFormFileEndsWithAMessageAndNonZeroCode) {
+  std::ofstream(root / "FORMS" / "RPTCARRY.OPN", std::ios::trunc) << "2,3\r\n\"d\",2,0,0,0,0,0\r\n";
+  std::string message;
+  EXPECT_EQ(Run(message), 3);
+  EXPECT_NE(message.find("RPTCARRY.OPN, line 2"), std::string::npos) << message;
+  fs::remove(root / "FORMS" / "RPTCARRY.OPN");
+  EXPECT_EQ(Run(message), 3);
+  EXPECT_NE(message.find("cannot be opened"), std::string::npos) << message;
+}
+
+TEST_F(ScreenRunTest, DataFileThatCannotBeOpenedEndsTheRunAfterItsMessage) {
+  // No dictionaries, so the missing owners' file cannot be created.
+  fs::remove_all(root / "ddf");
+  console.SetIdleKey("x");  // typed-ahead keys are discarded; then x acknowledges it
+  std::string message;
+  EXPECT_EQ(Run(message), 0);
+  EXPECT_EQ(message, "");
+  EXPECT_NE(console.first_screen.find("NO ES POT ACCEDIR AL FITXER"), std::string::npos)
+      << console.first_screen;
+  EXPECT_FALSE(fs::exists(root / "TMP" / "orbprint.tmp"));
+}
+
+}  // namespace
+}  // namespace orb
