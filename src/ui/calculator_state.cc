@@ -170,8 +170,12 @@ void CalculatorState::Digit(int digit) {
     const double next = entry * 10 + digit;
     if (std::isfinite(next)) entry = next;
   } else if (decimals < kMaxDecimals) {
+    // The digits typed so far, as a whole number, with the new one after them: one
+    // division gives the number nearest to the decimals typed (2.375 exactly, where
+    // adding 0.3, 0.07 and 0.005 would fall short of it).
+    const double typed = std::nearbyint(entry * Pow10(decimals)) * 10 + digit;
     ++decimals;
-    entry += digit / Pow10(decimals);
+    entry = NoNegativeZero(typed / Pow10(decimals));
   }
   entering = true;
 }
