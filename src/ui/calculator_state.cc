@@ -33,16 +33,11 @@ int16_t ClampInt16(double value, int16_t low, int16_t high) {
   return static_cast<int16_t>(std::lround(value));
 }
 
-// One item of the memory file as written: its text, and whether it was quoted.
-struct MemoryItem {
-  std::string text;
-};
-
 // Splits the memory file into items: separated by commas or line ends, blanks around
 // them skipped, texts in double quotes (which may hold commas). A quoted text without
 // its closing quote ends the reading: the rest is damaged.
-std::vector<MemoryItem> SplitItems(std::string_view text, bool& damaged) {
-  std::vector<MemoryItem> items;
+std::vector<std::string> SplitItems(std::string_view text, bool& damaged) {
+  std::vector<std::string> items;
   damaged = false;
   size_t i = 0;
   const size_t n = text.size();
@@ -57,14 +52,14 @@ std::vector<MemoryItem> SplitItems(std::string_view text, bool& damaged) {
       skip_blanks();
     }
     if (i >= n) break;
-    MemoryItem item;
+    std::string item;
     if (text[i] == '"') {
       const size_t close = text.find('"', i + 1);
       if (close == std::string_view::npos) {
         damaged = true;
         break;
       }
-      item.text = std::string(text.substr(i + 1, close - i - 1));
+      item = std::string(text.substr(i + 1, close - i - 1));
       i = close + 1;
       while (i < n && !is_separator(text[i])) ++i;  // anything after the quote
     } else {
@@ -72,7 +67,7 @@ std::vector<MemoryItem> SplitItems(std::string_view text, bool& damaged) {
       while (end < n && !is_separator(text[end])) ++end;
       size_t last = end;
       while (last > i && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
-      item.text = std::string(text.substr(i, last - i));
+      item = std::string(text.substr(i, last - i));
       i = end;
     }
     items.push_back(std::move(item));
@@ -351,7 +346,7 @@ std::string CalculatorState::ResultText() const {
 
 void CalculatorState::ReadMemory(std::string_view text) {
   bool damaged = false;
-  const std::vector<MemoryItem> items = SplitItems(text, damaged);
+  const std::vector<std::string> items = SplitItems(text, damaged);
   if (damaged) return;
 
   CalculatorState read = *this;
@@ -360,7 +355,7 @@ void CalculatorState::ReadMemory(std::string_view text) {
   // Each reader takes the next item when there is one; an unreadable item spoils all.
   auto number = [&](double& out) {
     if (bad || next >= items.size()) return;
-    if (auto value = ParseNumber(items[next++].text)) {
+    if (auto value = ParseNumber(items[next++])) {
       out = *value;
     } else {
       bad = true;
@@ -378,7 +373,7 @@ void CalculatorState::ReadMemory(std::string_view text) {
   };
   auto text_item = [&](std::string& out) {
     if (bad || next >= items.size()) return;
-    out = items[next++].text;
+    out = items[next++];
   };
 
   int16(read.column, INT16_MIN, INT16_MAX);
