@@ -13,6 +13,7 @@
 #include "ui/field_formats.h"
 #include "ui/form_engine.h"
 #include "ui/form_loader.h"
+#include "ui/hot_key_popups.h"
 #include "ui/key_reader.h"
 #include "ui/selection_check.h"
 #include "ui/window_stack.h"
@@ -82,13 +83,14 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
   Console& console = s.console;
   ColourSelector colours(console, s.session);
   WindowStack windows(console, colours, s.session);
-  HotKeyPopups hot_keys;
-  KeyReader keys(console, hot_keys);
   ExitKeySet exit_keys;
+  UserSettings settings(s.session.RootDir + "Vora.ini");
+  PopupHotKeys hot_keys(console, colours, windows, exit_keys, settings, s.session, s.clock);
+  KeyReader keys(console, hot_keys);
+  hot_keys.AttachKeyReader(keys);
   SystemClipboard clipboard(s.session.TerminalDir,
                             [&s](std::string_view bytes) { s.terminal.WriteRaw(bytes); });
   FieldEditor editor(console, colours, keys, exit_keys, clipboard);
-  UserSettings settings(s.session.RootDir + "Vora.ini");
   FieldFormats formats(s.session, s.clock, settings);
 
   FormTable table;
