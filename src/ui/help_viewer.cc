@@ -135,9 +135,10 @@ class HelpViewer::TextView {
     for (int r = row; r <= visible_; ++r) ShowLine(first + (r - row), r);
   }
 
-  // Record k of the file, or less of it (nothing beyond the end of the file).
+  // Record k of the file, or what there is of it; nothing past the last line (so a
+  // trailing end-of-file byte or line end shows nothing).
   std::string_view Record(int k) const {
-    if (k < 1) return {};
+    if (k < 1 || k > lines_) return {};
     const size_t start = static_cast<size_t>(k - 1) * static_cast<size_t>(columns_);
     if (start >= text_.size()) return {};
     return std::string_view(text_).substr(start, static_cast<size_t>(columns_));
