@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <fstream>
@@ -279,6 +280,32 @@ TEST_F(HelpViewerTest, ShellMetacharactersInTheTopicNeverRunAnything) {
   real.ShowHelp(topic);
   EXPECT_EQ(Read("arguments"), "/C\nULAUNC\nAJUDA\\" + topic + ".HTM\n");
   EXPECT_FALSE(Exists("PWNED"));
+}
+
+
+// The demo installation's help pages: whole 80-byte records whose attribute bytes come
+// in pairs, at most 76 characters shown per line.
+TEST(DemoHelpFilesTest, WholeRecordsWithPairedAttributeBytes) {
+  for (const char* topic : {"RPTCARRY", kGeneralHelpTopic}) {
+    const std::filesystem::path path =
+        std::filesystem::path(ORB_TEST_DATA) / ".." / "demo" / "AJUDA" / (std::string(topic) + ".HLP");
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 17u * 80u) << topic;  // more than one box
+    EXPECT_EQ(bytes.size() % 80, 0u) << topic;
+    for (size_t at = 0; at + 80 <= bytes.size(); at += 80) {
+      const std::string line = bytes.substr(at, 80);
+      std::string shown;
+      for (char c : line) {
+        if (c != kHelpHighlight && c != kHelpUnderline && c != kHelpReverse) shown.push_back(c);
+      }
+      for (char mark : {kHelpHighlight, kHelpUnderline, kHelpReverse}) {
+        EXPECT_EQ(std::count(line.begin(), line.end(), mark) % 2, 0) << topic << " line " << at / 80 + 1;
+      }
+      EXPECT_LE(shown.find_last_not_of(' ') + 1, 76u) << topic << " line " << at / 80 + 1;
+      EXPECT_EQ(line.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+    }
+  }
 }
 
 }  // namespace
