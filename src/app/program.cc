@@ -12,7 +12,7 @@
 namespace orb {
 
 void Program::StartUp() {
-  // The console's text cursor is switched off here once the console exists.
+  // RunOnConsole switches the text cursor off before this.
   session_ = InitSession(environment_);
   currency_.SetCurrency("a,E");
   // An empty root leaves the current directory as it is; the module's own files are

@@ -25,6 +25,8 @@ namespace {
 
 // Exit code of a run whose form definition file cannot be used.
 constexpr int kBadFormExit = 3;
+// Keys typed ahead that a message discards before it waits for its own key.
+constexpr int kMaxDiscardedKeys = 256;
 
 // The data layer's messages on the screen: a box, a beep, a key; ending the program
 // stops the run once the files are closed.
@@ -45,9 +47,10 @@ class ScreenDataMessages : public DataMessages {
   void WaitForKey() override {
     if (ended_) return;
     int16_t key, button, row, column;
-    do {
+    for (int drained = 0; drained < kMaxDiscardedKeys; ++drained) {
       keys_.ReadKeyEvent(key, button, row, column);
-    } while (key != 0 || button != 0);
+      if (key == 0 && button == 0) break;
+    }
     keys_.WaitKey(key);
   }
   void EndProgram() override { ended_ = true; }

@@ -18,6 +18,12 @@ bool IsPrintable(int16_t key, int16_t lowest) {
   return (key >= lowest && key <= 126) || (key >= 128 && key <= 254);
 }
 
+// Length of the text without its trailing blanks.
+size_t TrimmedLength(std::string_view text) {
+  size_t last = text.find_last_not_of(' ');
+  return last == std::string_view::npos ? 0 : last + 1;
+}
+
 std::string TrimBlanks(std::string_view text) {
   size_t b = text.find_first_not_of(' ');
   if (b == std::string_view::npos) return "";
@@ -148,8 +154,7 @@ bool FieldEditor::ActOnPlainKey(State& s, std::string& text, int16_t& position, 
       }
       return false;
     case keys::kEnd:
-      position = static_cast<int16_t>(text.find_last_not_of(' ') + 1 + 1);
-      if (text.find_last_not_of(' ') == std::string::npos) position = 1;
+      position = static_cast<int16_t>(TrimmedLength(text) + 1);
       return false;
     case keys::kHome:
       position = 1;

@@ -114,5 +114,17 @@ TEST_F(ScreenRunTest, BrokenFormFileEndsWithAMessageAndNonZeroCode) {
   EXPECT_NE(message.find("cannot be opened"), std::string::npos) << message;
 }
 
+TEST_F(ScreenRunTest, DataFileThatCannotBeOpenedEndsTheRunAfterItsMessage) {
+  // No dictionaries, so the missing owners' file cannot be created.
+  fs::remove_all(root / "ddf");
+  console.SetIdleKey("x");  // typed-ahead keys are discarded; then x acknowledges it
+  std::string message;
+  EXPECT_EQ(Run(message), 0);
+  EXPECT_EQ(message, "");
+  EXPECT_NE(console.first_screen.find("NO ES POT ACCEDIR AL FITXER"), std::string::npos)
+      << console.first_screen;
+  EXPECT_FALSE(fs::exists(root / "TMP" / "orbprint.tmp"));
+}
+
 }  // namespace
 }  // namespace orb

@@ -33,7 +33,8 @@ infocmp "$term" >/dev/null 2>&1 || term=xterm-256color
 # The shell stays after the program so that the terminal's state can be read.
 tmx -u new-session -d -s keytest -x 100 -y 30 \
   "env TERM=$term '$program' --keytest; echo \$? >'$work/status'; exec sleep 600"
-screen() { tmx capture-pane -p -t keytest; }
+session=keytest
+screen() { tmx capture-pane -p -t "$session"; }
 wait_for() {  # wait_for TEXT: up to 5 s for TEXT on the screen
   for _ in $(seq 50); do
     screen | grep -qF -- "$1" && return 0
@@ -54,7 +55,7 @@ if [ -n "$pid" ] && [ -r "/proc/$pid/stat" ]; then
 fi
 
 expect_key() {  # expect_key TMUX-KEY LINE
-  tmx send-keys -t keytest "$1"
+  tmx send-keys -t "$session" "$1"
   wait_for "$2" || fail "$1 should show '$2'"
 }
 expect_key F1 "tecla 3b00   ShiftState 0000"
@@ -69,18 +70,35 @@ tmx send-keys -t keytest -H $(printf '\033[<0;12;5M\033[<0;12;5m' | od -An -tx1)
 wait_for "premut esquerre      fila 5 columna 12" || fail "mouse press not shown"
 wait_for "deixat anar esquerre fila 5 columna 12" || fail "mouse release not shown"
 
+# Waits for the program to end and checks its exit code and the terminal's state.
+check_restored() {  # check_restored STATUS-FILE WHAT
+  for _ in $(seq 50); do
+    [ -s "$1" ] && break
+    sleep 0.1
+  done
+  local status state
+  status="$(cat "$1" 2>/dev/null || echo none)"
+  state="$(tmx display -p -t "$session" \
+    'cursor=#{cursor_flag} mouse=#{mouse_any_flag} keypad=#{keypad_flag} alternate=#{alternate_on}')"
+  [ "status=$status $state" = "status=0 cursor=1 mouse=0 keypad=0 alternate=0" ] ||
+    fail "$2: status=$status $state (expected exit code 0 and the terminal given back)"
+}
+
 tmx send-keys -t keytest Escape
 sleep 0.2
 tmx send-keys -t keytest Escape
-for _ in $(seq 50); do
-  [ -s "$work/status" ] && break
-  sleep 0.1
-done
-status="$(cat "$work/status" 2>/dev/null || echo none)"
-state="$(tmx display -p -t keytest \
-  'cursor=#{cursor_flag} mouse=#{mouse_any_flag} keypad=#{keypad_flag} alternate=#{alternate_on}')"
-[ "status=$status $state" = "status=0 cursor=1 mouse=0 keypad=0 alternate=0" ] ||
-  fail "after Escape twice: status=$status $state (expected the program ended with 0 and the terminal restored)"
+check_restored "$work/status" "after Escape twice"
+
+# The other terminal description, ended by SIGTERM while it waits.
+session=keyterm
+tmx -u new-session -d -s keyterm -x 100 -y 30 \
+  "env TERM=xterm-256color '$program' --keytest; echo \$? >'$work/status2'; exec sleep 600"
+wait_for "Prova del teclat" || fail "the key test screen did not appear under xterm-256color"
+expect_key F12 "tecla 5800   ShiftState 0000"
+expect_key C-S-Up "tecla 4800   ShiftState 0018 Shift+Ctrl"
+pid="$(pgrep -P "$(tmx display -p -t keyterm '#{pane_pid}')" | head -1 || true)"
+[ -n "$pid" ] && kill -TERM "$pid"
+check_restored "$work/status2" "after SIGTERM"
 
 if [ "$failures" -ne 0 ]; then
   echo "--- screen ---"; screen

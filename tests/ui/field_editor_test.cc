@@ -262,3 +262,27 @@ TEST_F(FieldEditorTest, MouseClicks) {
 
 }  // namespace
 }  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST_F(FieldEditorTest, MouseIsOnOnlyWhileWaitingAndCtrlKeysAreMapped) {
+  int16_t key, button, row, column;
+  console.PushKeyCode(keys::kHome, kRightCtrl);
+  reader.ReadKeyEvent(key, button, row, column);
+  EXPECT_EQ(key, keys::kCtrlHome);
+  EXPECT_FALSE(console.MouseEventsOn());  // switched off once a key came
+  reader.ReadKeyEvent(key, button, row, column);
+  EXPECT_EQ(key, 0);
+  EXPECT_TRUE(console.MouseEventsOn());   // on while nothing came
+  console.PushKeyCode(keys::kF10, kLeftCtrl);
+  reader.ReadKeyEvent(key, button, row, column);
+  EXPECT_EQ(key, 0x6700);
+  reader.SetTypeAhead("ab");
+  reader.ReadKeyEvent(key, button, row, column);
+  EXPECT_EQ(key, 'a');
+  EXPECT_EQ(reader.TypeAhead(), "b");
+}
+
+}  // namespace
+}  // namespace orb

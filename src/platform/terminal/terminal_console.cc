@@ -135,7 +135,7 @@ bool TerminalConsole::Start(std::string& error) {
                    term_name.rfind("vt", 0) != 0 && term_name != "dumb";
   std::string restore = kMouseOff;
   if (cursor_styles_) restore += kCursorStyleReset;
-  restore += Capability("sgr0") + Capability("cnorm") + Capability("rmkx") +
+  restore += Capability("op") + Capability("sgr0") + Capability("cnorm") + Capability("rmkx") +
              Capability("rmcup");
   resize_fd_ = ArmTerminalGuard(STDIN_FILENO, saved, restore);
 
