@@ -65,6 +65,7 @@ struct FileTable::Impl {
   RandomFraction random;
   FileEntry entries[FileTable::kEntries];
   std::string lock_stack;  // pairs (entry index, lock mode), newest last
+  std::vector<uint8_t> data_buffer;  // reused by every read, so none allocates
 
   // Runs Stat on the entry's file; the status, with the block in `layout`.
   int16_t ReadLayout(FileEntry& entry, KeyLayout& layout);

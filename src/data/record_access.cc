@@ -60,7 +60,8 @@ void FileTable::LockedGet(int16_t index, uint16_t& operation, int16_t& status) {
     }
     // The record area's bytes go out as the data buffer, never more than it holds.
     const size_t record_length = static_cast<size_t>(entry.record_length);
-    std::vector<uint8_t> data(std::max<size_t>(kStatSize, record_length), ' ');
+    std::vector<uint8_t>& data = impl_->data_buffer;
+    data.assign(std::max<size_t>(kStatSize, record_length), ' ');
     if (entry.area.data != nullptr) {
       std::memcpy(data.data(), entry.area.data, std::min(record_length, entry.area.size));
     }

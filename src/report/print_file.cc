@@ -37,8 +37,8 @@ std::string PrintForm(int32_t number) {
   return text;
 }
 
-std::string JustifyCode(std::string_view spec) {
-  const std::string_view trimmed = TrimBlanks(spec);
+std::string JustifyCode(std::string_view request) {
+  const std::string_view trimmed = TrimBlanks(request);
   const char first = trimmed.empty() ? ' ' : UpperAscii(trimmed.front());
   switch (first) {
     case 'C':
@@ -107,7 +107,7 @@ void PrintFile::NewPage(int16_t length) {
 
 void PrintFile::PrintCommand(std::string_view text) { WriteLine("*" + std::string(text)); }
 
-void PrintFile::SetJustify(std::string_view spec) { WriteLine("JUS" + JustifyCode(spec)); }
+void PrintFile::SetJustify(std::string_view request) { WriteLine("JUS" + JustifyCode(request)); }
 
 void PrintFile::PrintAt(int16_t column, std::string_view text, int16_t advance) {
   if (line_no_ >= page_length_) NewPage(page_length_);

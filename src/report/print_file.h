@@ -26,8 +26,12 @@ inline constexpr char kPrintFileName[] = "orbprint.tmp";
 // A number in print form: " 66 ", "-3 ", " 0 ".
 std::string PrintForm(int32_t number);
 
-// The justification code SetJustify writes for a spec ("D", "E", "N 2 \##\", ...).
-std::string JustifyCode(std::string_view spec);
+// The justification code SetJustify writes for a request, by the request's first letter
+// once blanks around it are removed (any case): C gives "C"; D or R "D"; A or B "A";
+// N gives "N", the integer part of the number after the N without its sign in print form
+// (" 2"), one blank and the mask from the first backslash to the next one; anything else
+// "E".
+std::string JustifyCode(std::string_view request);
 
 class PrintFile {
  public:
@@ -46,8 +50,8 @@ class PrintFile {
   void NewPage(int16_t length);
   // Writes "*" + text.
   void PrintCommand(std::string_view text);
-  // Writes "JUS" + the code derived from spec (see JustifyCode).
-  void SetJustify(std::string_view spec);
+  // Writes "JUS" + the code derived from request (see JustifyCode).
+  void SetJustify(std::string_view request);
   // Writes an item: control bytes of the text become blanks, a full page is first
   // followed by a new page of the same length, and LineNo moves on by advance.
   void PrintAt(int16_t column, std::string_view text, int16_t advance);

@@ -139,8 +139,9 @@ void FormEngine::EditOneField(int w, int c, int16_t& key) {
       return;
     }
     if (f.ExtraLen > 0) {
+      // A hidden entry is never shown, not even here.
       p_.windows.LocateInWindow(f.Row, value_column);
-      p_.console.PrintText(text);
+      p_.console.PrintText(f.Has(kFieldHidden) ? std::string(text.size(), ' ') : text);
       p_.console.PrintSpaces(f.ExtraLen);
     }
     if (key == keys::kEscape) {

@@ -16,7 +16,7 @@ struct RecordedCall {
   uint16_t operation;
   std::string data;  // the data buffer as sent, data_length bytes
   uint32_t data_length;
-  std::string key;   // the whole key buffer as sent (256 bytes, or the path)
+  std::string key;   // the key buffer as sent (256 bytes for gets, else key_length)
   uint8_t key_length;
   int8_t key_number;
 };
@@ -40,8 +40,10 @@ class ScriptedRecordManager : public RecordManager {
     RecordedCall call{operation, "", *data_length, "", key_length, key_number};
     if (data_buffer) call.data.assign(static_cast<char*>(data_buffer), *data_length);
     if (key_buffer) {
-      const bool path = operation == 0 || operation == 14;
-      call.key.assign(static_cast<char*>(key_buffer), path ? key_length : 256);
+      // Gets hand over a whole 256-byte key buffer; the others as long as they say.
+      const uint16_t base = operation >= 200 ? operation - 200 : operation;
+      const bool get = (base >= 5 && base <= 13) || base == 22 || base == 23;
+      call.key.assign(static_cast<char*>(key_buffer), get ? 256 : key_length);
     }
     calls.push_back(call);
     switch (operation) {

@@ -40,7 +40,7 @@ TEST(PrintFormTest, SignPositionDigitsAndOneBlank) {
   EXPECT_EQ(PrintForm(INT32_MIN), "-2147483648 ");
 }
 
-TEST(JustifyCodeTest, FirstLetterOfTheTrimmedSpec) {
+TEST(JustifyCodeTest, FirstLetterOfTheTrimmedRequest) {
   EXPECT_EQ(JustifyCode("C"), "C");
   EXPECT_EQ(JustifyCode("  r  "), "D");
   EXPECT_EQ(JustifyCode("Dreta"), "D");
@@ -52,7 +52,7 @@ TEST(JustifyCodeTest, FirstLetterOfTheTrimmedSpec) {
   EXPECT_EQ(JustifyCode("\tD"), "E");  // only blanks are trimmed
 }
 
-TEST(JustifyCodeTest, NumericSpecCarriesAbsoluteTruncatedNumberAndMask) {
+TEST(JustifyCodeTest, NumericRequestCarriesAbsoluteTruncatedNumberAndMask) {
   EXPECT_EQ(JustifyCode("N2\\ZZ9\\"), "N 2 \\ZZ9\\");
   EXPECT_EQ(JustifyCode(" n-2.7 \\#,##\\ tail "), "N 2 \\#,##\\");
   EXPECT_EQ(JustifyCode("N"), "N 0 ");

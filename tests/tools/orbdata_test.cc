@@ -239,6 +239,11 @@ TEST_F(OrbdataTest, AMissingFileIsCreatedFromTheInstallationDictionary) {
   Result r = Run("import units " + Path("DADES/DepartaV") + " " + Path("u.csv"));
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("DepartaV.xdf"), std::string::npos) << r.err;
+  // A dictionary named on the command line comes first.
+  ASSERT_EQ(Run("dictionary units " + Path("units.xdf")).code, 0);
+  r = Run("import --dictionary " + Path("units.xdf") + " units " + Path("DADES/Other") + " " +
+          Path("u.csv"));
+  EXPECT_EQ(r.code, 0) << r.err;
   ASSERT_EQ(Run("dictionary units " + Path("ddf/DepartaV.xdf")).code, 0);
   r = Run("import units " + Path("DADES/DepartaV") + " " + Path("u.csv"));
   EXPECT_EQ(r.code, 0) << r.err;

@@ -225,3 +225,26 @@ TEST_F(FormEngineTest, DisplayOnlyWindowEndsAtOnce) {
 
 }  // namespace
 }  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST_F(FormEngineTest, HiddenFieldIsNeverShown) {
+  // Window 3: a hidden field with extra columns, then a plain one.
+  const std::string form =
+      "3,3\r\n\"d,1b\",3,0,0,0,0,0\r\n2,1,\"X: \",4,0,0,0,0,0,\"\"\r\n3,1,\"Y: \",4,0,0,0,0,0,\"\"\r\n"
+      "4,1,\"Z: \",4,0,0,0,0,0,\"\"\r\n\"d,1b\",1,0,0,0,0,0\r\n5,1,\"C: \",1,0,0,0,0,0,\"\"\r\n"
+      "\"d,1b\",2,0,0,0,0,0\r\n6,1,\"P: \",6,0,3,2,0,0,\"\"\r\n7,1,\"Q: \",2,0,0,0,0,0,\"\"\r\n0\r\n";
+  ASSERT_TRUE(ParseForm(form, "HIDDEN", nullptr, table).ok);
+  console.PushKeys("secret");
+  Keys({keys::kEnter, keys::kUp});
+  Keys({keys::kEnter});  // an untouched hidden entry keeps the previous value
+  Keys({keys::kEnter});
+  EXPECT_EQ(Run(3), keys::kEnter);
+  EXPECT_EQ(table.Value(3, 1), "secret");
+  EXPECT_EQ(console.RowText(6).find("secret"), std::string::npos);
+  EXPECT_EQ(console.TextAt(6, 4, 9), "         ");
+}
+
+}  // namespace
+}  // namespace orb

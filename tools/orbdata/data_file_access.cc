@@ -76,11 +76,10 @@ int16_t DataFileAccess::FindEqual(const std::string& key) {
                  static_cast<uint8_t>(std::min<size_t>(key.size(), 255)), 0);
 }
 
-int16_t DataFileAccess::Insert(const std::string& record) {
-  std::string data = record;
-  uint32_t length = static_cast<uint32_t>(data.size());
-  char key[256] = {};
-  return BTRCALL(kBtrInsert, block_, data.data(), &length, key, 255, -1);
+int16_t DataFileAccess::Insert(std::string& record) {
+  uint32_t length = static_cast<uint32_t>(record.size());
+  char key[1] = {};  // key number -1: nothing comes back, nothing becomes current
+  return BTRCALL(kBtrInsert, block_, record.data(), &length, key, 0, -1);
 }
 
 int16_t DataFileAccess::BeginBulk() { return BtrBeginBulk(block_); }

@@ -26,7 +26,8 @@ class DataFileAccess {
   int16_t Next(std::string& record);
   // Exact read along key 0; the record is not kept.
   int16_t FindEqual(const std::string& key);
-  int16_t Insert(const std::string& record);
+  // Adds a record (the buffer is the record manager's while it works).
+  int16_t Insert(std::string& record);
   // Bulk load: the inserts between these two are written at once, at EndBulk.
   int16_t BeginBulk();
   int16_t EndBulk();

@@ -25,6 +25,8 @@ constexpr char kUsage[] =
     "on DEVICE (default: the file's DEVICE line): PANTALLA or SCREEN, PDF[:file],\n"
     "TXT[:file], LP[:queue].\n";
 
+constexpr size_t kMaxPrintFileBytes = size_t{512} << 20;
+
 std::string WithSeparator(std::string dir) {
   if (!dir.empty() && dir.back() != '\\' && dir.back() != '/' && dir.back() != ':') dir += '\\';
   return dir;
@@ -61,6 +63,11 @@ bool WriteStdout(const std::string& text) {
          std::fflush(stdout) == 0;
 }
 
+// A suite file name as this host shows it.
+std::string Shown(const std::string& suite_name) {
+  return HostPath(suite_name).value_or(cp850::ToUtf8(suite_name));
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "orbprint: %s\n", message.c_str());
   return 1;
@@ -91,10 +98,13 @@ int Run(int argc, char** argv) {
   }
   const std::string work_dir = WorkDirectory();
   if (file_name.empty()) file_name = work_dir + "orbprint.tmp";
-  const std::string shown_name = cp850::ToUtf8(file_name);
+  const std::string shown_name = Shown(file_name);
 
   std::string bytes;
-  if (!ReadFile(file_name, bytes)) return Fail("cannot read the print file " + shown_name);
+  if (!ReadFile(file_name, bytes, kMaxPrintFileBytes + 1)) {
+    return Fail("cannot read the print file " + shown_name);
+  }
+  if (bytes.size() > kMaxPrintFileBytes) return Fail(shown_name + ": the print file is too large");
   PrintDocument document;
   const ParseResult parsed = ParsePrintDocument(bytes, document);
   if (!parsed.ok) {
@@ -108,6 +118,12 @@ int Run(int argc, char** argv) {
   if (!ParseDevice(device_text, device, error)) return Fail(shown_name + ": " + cp850::ToUtf8(error));
 
   const std::vector<Page> pages = LayOutPages(document);
+  const bool to_people = device.kind == Device::Kind::kScreen ||
+                         device.kind == Device::Kind::kPrinter;
+  if (pages.empty() && to_people) {
+    std::printf("orbprint: the report is empty; nothing to print\n");
+    return 0;
+  }
   switch (device.kind) {
     case Device::Kind::kScreen:
       if (StdoutIsTerminal()) {
@@ -121,9 +137,9 @@ int Run(int argc, char** argv) {
       const std::string out_name = OutputFileName(device, work_dir);
       const std::string content =
           device.kind == Device::Kind::kPdf ? RenderPdf(pages) : RenderText(pages);
-      if (!WriteFile(out_name, content)) return Fail("cannot write " + cp850::ToUtf8(out_name));
+      if (!WriteFile(out_name, content)) return Fail("cannot write " + Shown(out_name));
       std::printf("orbprint: %zu page(s) written to %s\n", pages.size(),
-                  cp850::ToUtf8(out_name).c_str());
+                  Shown(out_name).c_str());
       return 0;
     }
     case Device::Kind::kPrinter: {

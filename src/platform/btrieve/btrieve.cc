@@ -1,6 +1,6 @@
 #include "platform/btrieve/btrieve.h"
 
-#include <unistd.h>
+#include <pthread.h>
 
 #include <memory>
 
@@ -11,16 +11,31 @@ namespace {
 
 // The one record manager of the process, as the system library was: BTRCALL has no
 // other place to keep it. A child created by fork starts with an engine of its own and
-// leaves the parent's connections and descriptors alone.
+// leaves the parent's connections and descriptors alone (the fork handler marks the
+// inherited engine as the parent's; asking the pid on every call would cost a system
+// call each time).
+struct ProcessEngineSlot {
+  std::unique_ptr<btr::RecordEngine> engine;
+  bool inherited = false;
+};
+
+ProcessEngineSlot& Slot() {
+  static ProcessEngineSlot slot;
+  return slot;
+}
+
+void MarkInherited() { Slot().inherited = true; }
+
 btr::RecordEngine& ProcessEngine() {
-  static std::unique_ptr<btr::RecordEngine> engine;
-  static pid_t owner = 0;
-  if (!engine || owner != ::getpid()) {
-    if (engine) (void)engine.release();  // the parent's; not ours to close
-    engine = std::make_unique<btr::RecordEngine>();
-    owner = ::getpid();
+  ProcessEngineSlot& slot = Slot();
+  if (!slot.engine || slot.inherited) {
+    static const bool registered = pthread_atfork(nullptr, nullptr, MarkInherited) == 0;
+    (void)registered;
+    if (slot.inherited) (void)slot.engine.release();  // the parent's; not ours to close
+    slot.engine = std::make_unique<btr::RecordEngine>();
+    slot.inherited = false;
   }
-  return *engine;
+  return *slot.engine;
 }
 
 }  // namespace

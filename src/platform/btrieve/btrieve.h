@@ -37,6 +37,11 @@ constexpr int kStatBufferSize = 1536;
 // operation: one of BtrOp (gets may carry +200); position_block: 128 bytes;
 // data_length: in, the size of data_buffer; out, the bytes returned; key_buffer: at
 // least key_length bytes (255 for Stat). Returns the status.
+// Neither buffer is read or written beyond its length. A get returns min(data length,
+// record length) bytes (22 when that is short of the record) and writes min(key_length,
+// key length) bytes of the record's key value into the key buffer, so pass the key
+// buffer's size as key_length to receive the whole key; the searches (5, 8 to 11) read
+// the key value from the key buffer and need key_length >= the key's length (21 if not).
 int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
                 uint32_t* data_length, void* key_buffer, uint8_t key_length,
                 int8_t key_number);

@@ -19,9 +19,10 @@ constexpr int kFormatVersion = 1;
 constexpr int kBusyTimeoutMs = 10000;
 constexpr int kCacheKiB = 16 * 1024;
 constexpr int kBulkCacheKiB = 512 * 1024;
-// A scan statement left open longer than this is re-seeked, so that a reader that pauses
-// sees other processes' changes and does not hold an old snapshot for long.
-constexpr int64_t kCursorFreshMs = 200;
+constexpr int64_t kMapBytes = int64_t{1} << 30;  // reads straight from the mapped file
+// Reads share one read transaction (one snapshot) for at most this long: starting one
+// costs several system calls, and a read sees others' changes no later than this.
+constexpr int64_t kSnapshotMs = 100;
 
 enum ScanKind { kAscFrom, kAscAfter, kAscAfterPlace, kAscAll,
                 kDescTo, kDescBefore, kDescBeforePlace, kDescAll, kScanKinds };
@@ -68,24 +69,29 @@ int16_t MapStatus(int rc) {
     case SQLITE_FULL: return kBtrDiskFull;
     case SQLITE_READONLY: case SQLITE_PERM: case SQLITE_AUTH: return kBtrAccessDenied;
     case SQLITE_NOTADB: return kBtrNotABtrieveFile;
+    case SQLITE_CONSTRAINT: return kBtrDuplicateKey;  // a unique key's primary key
     default: return kBtrIoError;
   }
 }
 
 std::string SchemaSql(const FileLayout& layout) {
   std::string sql =
-      "PRAGMA application_id=" + std::to_string(kApplicationId) + ";"
+      "PRAGMA page_size=8192;PRAGMA application_id=" + std::to_string(kApplicationId) + ";"
       "PRAGMA user_version=" + std::to_string(kFormatVersion) + ";"
       "CREATE TABLE layout(id INTEGER PRIMARY KEY CHECK (id = 1), format INTEGER NOT NULL,"
       " bytes BLOB NOT NULL, next_position INTEGER NOT NULL,"
       " record_count INTEGER NOT NULL);"
       "CREATE TABLE records(position INTEGER PRIMARY KEY, data BLOB NOT NULL);"
-      "CREATE TABLE key0(image BLOB NOT NULL, position INTEGER NOT NULL,"
-      " data BLOB NOT NULL, PRIMARY KEY (image, position)) WITHOUT ROWID;";
-  for (size_t k = 1; k < layout.keys.size(); ++k) {
+      "";
+  // A unique key's image is its row's whole primary key, so the table itself refuses
+  // a duplicate; duplicates are told apart, and ordered, by their position.
+  for (size_t k = 0; k < layout.keys.size(); ++k) {
     sql += "CREATE TABLE " + Table(static_cast<int>(k)) +
-           "(image BLOB NOT NULL, position INTEGER NOT NULL,"
-           " PRIMARY KEY (image, position)) WITHOUT ROWID;";
+           "(image BLOB NOT NULL, position INTEGER NOT NULL" +
+           (k == 0 ? ", data BLOB NOT NULL" : "") +
+           (layout.keys[k].duplicates ? ", PRIMARY KEY (image, position)"
+                                      : ", PRIMARY KEY (image)") +
+           ") WITHOUT ROWID;";
   }
   return sql;
 }
@@ -103,11 +109,9 @@ struct DataFile::Statements {
   sqlite3_stmt* load_counters = nullptr;
   sqlite3_stmt* store_counters = nullptr;
   sqlite3_stmt* begin = nullptr;
+  sqlite3_stmt* begin_read = nullptr;
   sqlite3_stmt* commit = nullptr;
   sqlite3_stmt* rollback = nullptr;
-  sqlite3_stmt* savepoint = nullptr;
-  sqlite3_stmt* release = nullptr;
-  sqlite3_stmt* rollback_to = nullptr;
 
   explicit Statements(size_t keys)
       : scan(keys), unique(keys, nullptr), insert_key(keys, nullptr),
@@ -120,8 +124,8 @@ struct DataFile::Statements {
       for (sqlite3_stmt* s : *list) sqlite3_finalize(s);
     }
     for (sqlite3_stmt* s : {update_key0, record_by_position, insert_record, update_record,
-                            delete_record, load_counters, store_counters, begin, commit,
-                            rollback, savepoint, release, rollback_to}) {
+                            delete_record, load_counters, store_counters, begin, begin_read, commit,
+                            rollback}) {
       sqlite3_finalize(s);
     }
   }
@@ -182,7 +186,7 @@ int16_t DataFile::Create(const std::string& path, const FileLayout& layout, bool
 }
 
 int16_t DataFile::Open(const std::string& path, OpenMode mode,
-                       std::shared_ptr<uint64_t> generation, std::unique_ptr<DataFile>& out) {
+                       std::unique_ptr<DataFile>& out) {
   out.reset();
   std::unique_ptr<LockFile> locks;
   const auto lock_mode =
@@ -194,7 +198,6 @@ int16_t DataFile::Open(const std::string& path, OpenMode mode,
   if (!FileExists(path)) return kBtrFileNotFound;
   std::unique_ptr<DataFile> file(new DataFile());
   file->locks_ = std::move(locks);
-  file->generation_ = std::move(generation);
   if (int16_t s = file->SetUp(path, mode)) return s;
   out = std::move(file);
   return kBtrOk;
@@ -209,7 +212,8 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   const std::string pragmas = "PRAGMA cache_size=-" + std::to_string(kCacheKiB) +
-                              ";PRAGMA synchronous=NORMAL";
+                              ";PRAGMA synchronous=NORMAL;PRAGMA mmap_size=" +
+                              std::to_string(kMapBytes);
   sqlite3_exec(db_, pragmas.c_str(), nullptr, nullptr, nullptr);
 
   // Anything that is not one of our files, or whose layout does not read back, is
@@ -264,7 +268,7 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
 
 DataFile::~DataFile() {
   if (bulk_) EndBulk();
-  ResetCursor();
+  EndRead();
   stmts_.reset();
   if (db_ != nullptr) sqlite3_close_v2(db_);
 }
@@ -322,9 +326,37 @@ void DataFile::ResetCursor() {
 }
 
 bool DataFile::CursorUsable(Seek seek, int key) const {
-  return cursor_ != nullptr && cursor_key_ == key &&
-         cursor_forward_ == (seek == Seek::kNext) &&
-         cursor_generation_ == *generation_ && NowMs() - cursor_used_ms_ < kCursorFreshMs;
+  return cursor_ != nullptr && cursor_key_ == key && cursor_forward_ == (seek == Seek::kNext);
+}
+
+// Reads run in a read transaction kept open across calls, renewed when it is older than
+// kSnapshotMs or when a block of this process wrote to the file meanwhile. The open
+// scan statement lives inside it, so renewing it closes the scan (the next step seeks
+// again from the current place). A bulk load's reads use its own transaction.
+int16_t DataFile::BeginRead() {
+  if (bulk_) return kBtrOk;
+  if (reading_) {
+    if (read_generation_ == locks_->ChangeCount() &&
+        NowMs() - read_started_ms_ < kSnapshotMs) {
+      return kBtrOk;
+    }
+    EndRead();
+  }
+  // The count is taken before the snapshot: a commit it misses bumps it afterwards.
+  read_generation_ = locks_->ChangeCount();
+  if (int16_t s = Status(Run(Prepare(stmts_->begin_read, "BEGIN")))) return s;
+  reading_ = true;
+  read_started_ms_ = NowMs();
+  return kBtrOk;
+}
+
+void DataFile::EndRead() {
+  ResetCursor();
+  if (!reading_) return;
+  reading_ = false;
+  if (Run(Prepare(stmts_->commit, "COMMIT")) != SQLITE_OK) {
+    Run(Prepare(stmts_->rollback, "ROLLBACK"));
+  }
 }
 
 int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
@@ -333,6 +365,7 @@ int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
     if (!positioned_) return kBtrInvalidPositioning;
     key = key_;
   }
+  if (int16_t s = BeginRead()) return s;
   sqlite3_stmt* stmt = nullptr;
   if (stepping && !lock && CursorUsable(seek, key)) {
     stmt = cursor_;
@@ -357,7 +390,6 @@ int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
     cursor_ = stmt;
     cursor_forward_ = KindOf(seek) < kDescTo;
     cursor_key_ = key;
-    cursor_generation_ = *generation_;
   }
   const int rc = sqlite3_step(stmt);
   if (rc != SQLITE_ROW) {
@@ -405,14 +437,14 @@ int16_t DataFile::TakeRow(sqlite3_stmt* stmt, int key, bool lock) {
   image_.assign(static_cast<const char*>(image), static_cast<size_t>(image_size));
   position_ = pos;
   record_.assign(static_cast<const char*>(data), static_cast<size_t>(data_size));
-  cursor_used_ms_ = NowMs();
   return lock ? RefreshLocked(key) : int16_t{kBtrOk};
 }
 
 // The row was read before the lock was taken: read the record again, now that no
 // other block can change it, so the caller holds what is stored.
 int16_t DataFile::RefreshLocked(int key) {
-  ResetCursor();
+  EndRead();
+  if (int16_t s = BeginRead()) return s;
   bool found = false;
   if (int16_t s = ReadRecord(position_, record_, found)) return s;
   if (!found) {
@@ -460,6 +492,7 @@ void DataFile::SetPlace(int key, const uint8_t* record) {
 int16_t DataFile::GetDirect(uint32_t position, int key, bool lock) {
   ResetCursor();
   if (position == 0) return kBtrInvalidRecordAddress;
+  if (int16_t s = BeginRead()) return s;
   std::string record;
   bool found = false;
   if (int16_t s = ReadRecord(position, record, found)) return s;
@@ -469,6 +502,8 @@ int16_t DataFile::GetDirect(uint32_t position, int key, bool lock) {
     if (has_lock_ && locked_position_ != position) locks_->UnlockRecord(locked_position_);
     has_lock_ = true;
     locked_position_ = position;
+    EndRead();
+    if (int16_t s = BeginRead()) return s;
     if (int16_t s = ReadRecord(position, record, found)) return s;
     if (!found) {
       locks_->UnlockRecord(position);
@@ -512,7 +547,7 @@ int16_t DataFile::StoreCounters() {
 
 int16_t DataFile::RecordCount(uint32_t& count) {
   if (!bulk_) {
-    ResetCursor();
+    if (int16_t s = BeginRead()) return s;
     if (int16_t s = LoadCounters()) return s;
   }
   count = record_count_ > int64_t{UINT32_MAX} ? UINT32_MAX
@@ -520,13 +555,14 @@ int16_t DataFile::RecordCount(uint32_t& count) {
   return kBtrOk;
 }
 
-// Every write runs in its own immediate transaction, or inside the bulk load's
-// transaction under a savepoint, so that a failed write leaves nothing behind.
+// Every write runs in its own immediate transaction, so that a failed write leaves
+// nothing behind. Inside a bulk load the writes share its transaction: every refusal is
+// decided before the first change, and a failure after one makes EndBulk roll the whole
+// load back (a savepoint per write would copy every page it touches).
 int16_t DataFile::BeginWrite() {
-  ResetCursor();
-  if (bulk_) {
-    return Status(Run(Prepare(stmts_->savepoint, "SAVEPOINT write_one")));
-  }
+  EndRead();
+  wrote_ = false;
+  if (bulk_) return bulk_failed_ ? kBtrIoError : kBtrOk;
   if (int16_t s = Status(Run(Prepare(stmts_->begin, "BEGIN IMMEDIATE")))) return s;
   if (int16_t s = LoadCounters()) {
     Run(Prepare(stmts_->rollback, "ROLLBACK"));
@@ -537,19 +573,16 @@ int16_t DataFile::BeginWrite() {
 
 int16_t DataFile::EndWrite(int16_t status) {
   if (bulk_) {
-    if (status == kBtrOk) {
-      status = Status(Run(Prepare(stmts_->release, "RELEASE write_one")));
-      if (status == kBtrOk) return kBtrOk;
-    }
-    Run(Prepare(stmts_->rollback_to, "ROLLBACK TO write_one"));
-    Run(Prepare(stmts_->release, "RELEASE write_one"));
+    // Refusals (duplicate key, conflicts, locks) come before the first change; a
+    // failure after it leaves a partial write, so the whole bulk load is given up.
+    if (status != kBtrOk && wrote_) bulk_failed_ = true;
     return status;
   }
   if (status == kBtrOk) status = StoreCounters();
   if (status == kBtrOk) {
     status = Status(Run(Prepare(stmts_->commit, "COMMIT")));
     if (status == kBtrOk) {
-      ++*generation_;
+      locks_->NoteChange();
       return kBtrOk;
     }
   }
@@ -590,11 +623,21 @@ int16_t DeleteKeyRow(sqlite3_stmt* stmt, const std::string& image, int64_t posit
 
 }  // namespace
 
+sqlite3_stmt* DataFile::InsertKeyStatement(size_t key) {
+  sqlite3_stmt*& slot = stmts_->insert_key[key];
+  if (slot != nullptr) return slot;
+  return Prepare(slot, key == 0 ? "INSERT INTO key0(image, position, data) VALUES (?1, ?2, ?3)"
+                                : "INSERT INTO " + Table(static_cast<int>(key)) +
+                                      "(image, position) VALUES (?1, ?2)");
+}
+
 int16_t DataFile::Insert(const uint8_t* record, int key) {
   if (ReadOnly()) return kBtrAccessDenied;
   const size_t keys = layout_.keys.size();
-  std::vector<std::string> images(keys);
-  std::vector<bool> indexed(keys);
+  std::vector<std::string>& images = new_images_;
+  std::vector<bool>& indexed = new_indexed_;
+  images.resize(keys);
+  indexed.assign(keys, false);
   for (size_t k = 0; k < keys; ++k) {
     ExtractKey(layout_.keys[k], record, scratch_key_);
     const auto* value = reinterpret_cast<const uint8_t*>(scratch_key_.data());
@@ -603,16 +646,29 @@ int16_t DataFile::Insert(const uint8_t* record, int key) {
   }
   if (int16_t s = BeginWrite()) return s;
   const int64_t saved_next = next_position_, saved_count = record_count_;
+  // The first unique key's row goes in first and is its own duplicate check (its
+  // table's primary key is the image alone); the other unique keys are checked before
+  // anything changes.
+  size_t first_unique = keys;
   int16_t status = kBtrOk;
   for (size_t k = 0; k < keys && status == kBtrOk; ++k) {
-    if (indexed[k] && !layout_.keys[k].duplicates) {
+    if (!indexed[k] || layout_.keys[k].duplicates) continue;
+    if (first_unique == keys) {
+      first_unique = k;
+    } else {
       status = CheckUnique(static_cast<int>(k), images[k], -1);
     }
   }
   if (status == kBtrOk && next_position_ > int64_t{UINT32_MAX}) status = kBtrDiskFull;
   const int64_t position = next_position_;
   const int length = layout_.record_length;
+  auto insert_key = [&](size_t k) {
+    return InsertKeyRow(InsertKeyStatement(k), images[k], position,
+                        k == 0 ? record : nullptr, length);
+  };
+  if (status == kBtrOk && first_unique < keys) status = insert_key(first_unique);
   if (status == kBtrOk) {
+    wrote_ = true;
     sqlite3_stmt* stmt = Prepare(stmts_->insert_record,
                                  "INSERT INTO records(position, data) VALUES (?1, ?2)");
     if (stmt == nullptr) {
@@ -624,13 +680,7 @@ int16_t DataFile::Insert(const uint8_t* record, int key) {
     }
   }
   for (size_t k = 0; k < keys && status == kBtrOk; ++k) {
-    if (!indexed[k]) continue;
-    const std::string sql =
-        k == 0 ? "INSERT INTO key0(image, position, data) VALUES (?1, ?2, ?3)"
-               : "INSERT INTO " + Table(static_cast<int>(k)) +
-                     "(image, position) VALUES (?1, ?2)";
-    status = InsertKeyRow(Prepare(stmts_->insert_key[k], sql), images[k], position,
-                          k == 0 ? record : nullptr, length);
+    if (indexed[k] && k != first_unique) status = insert_key(k);
   }
   if (status == kBtrOk) {
     ++next_position_;
@@ -642,7 +692,6 @@ int16_t DataFile::Insert(const uint8_t* record, int key) {
     record_count_ = saved_count;
     return status;
   }
-  if (bulk_) ++*generation_;
   if (key >= 0) {
     record_.assign(reinterpret_cast<const char*>(record), static_cast<size_t>(length));
     position_ = static_cast<uint32_t>(position);
@@ -672,8 +721,14 @@ int16_t DataFile::Update(const uint8_t* record) {
   if (ReadOnly()) return kBtrAccessDenied;
   if (!on_record_) return kBtrInvalidPositioning;
   const size_t keys = layout_.keys.size();
-  std::vector<std::string> old_images(keys), new_images(keys);
-  std::vector<bool> old_indexed(keys), new_indexed(keys);
+  std::vector<std::string>& old_images = old_images_;
+  std::vector<std::string>& new_images = new_images_;
+  std::vector<bool>& old_indexed = old_indexed_;
+  std::vector<bool>& new_indexed = new_indexed_;
+  old_images.resize(keys);
+  new_images.resize(keys);
+  old_indexed.assign(keys, false);
+  new_indexed.assign(keys, false);
   const auto* old_record = reinterpret_cast<const uint8_t*>(record_.data());
   for (size_t k = 0; k < keys; ++k) {
     const KeyDef& def = layout_.keys[k];
@@ -698,6 +753,7 @@ int16_t DataFile::Update(const uint8_t* record) {
     }
   }
   if (status == kBtrOk) {
+    wrote_ = true;
     sqlite3_stmt* stmt = Prepare(stmts_->update_record,
                                  "UPDATE records SET data = ?2 WHERE position = ?1");
     if (stmt == nullptr) {
@@ -725,17 +781,13 @@ int16_t DataFile::Update(const uint8_t* record) {
           old_images[k], position);
     }
     if (status == kBtrOk && new_indexed[k]) {
-      const std::string sql =
-          k == 0 ? "INSERT INTO key0(image, position, data) VALUES (?1, ?2, ?3)"
-                 : "INSERT INTO " + table + "(image, position) VALUES (?1, ?2)";
-      status = InsertKeyRow(Prepare(stmts_->insert_key[k], sql), new_images[k], position,
+      status = InsertKeyRow(InsertKeyStatement(k), new_images[k], position,
                             k == 0 ? record : nullptr, length);
     }
   }
   status = EndWrite(status);
   if (locked_here) locks_->UnlockRecord(position_);
   if (status != kBtrOk) return status;
-  if (bulk_) ++*generation_;
   if (has_lock_ && locked_position_ == position_) {
     locks_->UnlockRecord(position_);
     has_lock_ = false;
@@ -755,6 +807,7 @@ int16_t DataFile::Delete() {
   const int64_t position = position_;
   const auto* record = reinterpret_cast<const uint8_t*>(record_.data());
   if (status == kBtrOk) {
+    wrote_ = true;
     sqlite3_stmt* stmt =
         Prepare(stmts_->delete_record, "DELETE FROM records WHERE position = ?1");
     if (stmt == nullptr) {
@@ -782,7 +835,6 @@ int16_t DataFile::Delete() {
     record_count_ = saved_count;
     return status;
   }
-  if (bulk_) ++*generation_;
   if (has_lock_ && locked_position_ == position_) {
     locks_->UnlockRecord(position_);
     has_lock_ = false;
@@ -801,7 +853,7 @@ void DataFile::Unlock() {
 int16_t DataFile::BeginBulk() {
   if (ReadOnly()) return kBtrAccessDenied;
   if (bulk_) return kBtrOk;
-  ResetCursor();
+  EndRead();
   if (int16_t s = Status(Run(Prepare(stmts_->begin, "BEGIN IMMEDIATE")))) return s;
   if (int16_t s = LoadCounters()) {
     Run(Prepare(stmts_->rollback, "ROLLBACK"));
@@ -810,6 +862,7 @@ int16_t DataFile::BeginBulk() {
   const std::string cache = "PRAGMA cache_size=-" + std::to_string(kBulkCacheKiB);
   sqlite3_exec(db_, cache.c_str(), nullptr, nullptr, nullptr);
   bulk_ = true;
+  bulk_failed_ = false;
   return kBtrOk;
 }
 
@@ -817,13 +870,14 @@ int16_t DataFile::EndBulk() {
   if (!bulk_) return kBtrOk;
   ResetCursor();
   bulk_ = false;
-  int16_t status = StoreCounters();
+  int16_t status = bulk_failed_ ? kBtrIoError : StoreCounters();
+  bulk_failed_ = false;
   if (status == kBtrOk) status = Status(Run(Prepare(stmts_->commit, "COMMIT")));
   if (status != kBtrOk) {
     Run(Prepare(stmts_->rollback, "ROLLBACK"));
     status = kBtrIoError;
   }
-  ++*generation_;
+  locks_->NoteChange();
   const std::string cache = "PRAGMA cache_size=-" + std::to_string(kCacheKiB);
   sqlite3_exec(db_, cache.c_str(), nullptr, nullptr, nullptr);
   return status;

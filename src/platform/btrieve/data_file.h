@@ -4,12 +4,15 @@
 // physical position), physical positions that never change and are never reused,
 // single-record locks that conflict with every other position block, and statuses
 // instead of SQLite errors ("database is locked" becomes 85 after the busy timeout).
-// Stepping along a key keeps one statement open between calls.
+// Reads share a read transaction (a snapshot) while no process has committed to the
+// file since it began (the sidecar's commit count says so without a system call), for
+// at most 100 ms; stepping along a key keeps one statement open between calls.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/btrieve/key_layout.h"
 #include "platform/btrieve/lock_file.h"
@@ -33,10 +36,8 @@ class DataFile {
   static int16_t Create(const std::string& path, const FileLayout& layout, bool overwrite);
 
   // Opens the file: 12 when missing, 85 when held exclusively (or, for kExclusive, open
-  // elsewhere), 30 when it is not one of our data files. `generation` is shared by
-  // every DataFile of the same file in this process; writes bump it.
-  static int16_t Open(const std::string& path, OpenMode mode,
-                      std::shared_ptr<uint64_t> generation, std::unique_ptr<DataFile>& out);
+  // elsewhere), 30 when it is not one of our data files.
+  static int16_t Open(const std::string& path, OpenMode mode, std::unique_ptr<DataFile>& out);
 
   // Commits a bulk load in progress, releases the locks and closes the connection.
   ~DataFile();
@@ -82,8 +83,11 @@ class DataFile {
   int16_t Status(int sqlite_rc) const;
   sqlite3_stmt* Prepare(sqlite3_stmt*& slot, const std::string& sql);
   sqlite3_stmt* ScanStatement(int key, Seek seek);
+  sqlite3_stmt* InsertKeyStatement(size_t key);
   bool CursorUsable(Seek seek, int key) const;
   void ResetCursor();
+  int16_t BeginRead();
+  void EndRead();
   int16_t TakeRow(sqlite3_stmt* stmt, int key, bool lock);
   int16_t RefreshLocked(int key);
   int16_t BeginWrite();
@@ -100,7 +104,6 @@ class DataFile {
   std::unique_ptr<Statements> stmts_;
   FileLayout layout_;
   OpenMode mode_ = OpenMode::kNormal;
-  std::shared_ptr<uint64_t> generation_;
 
   // The place along key_: (image_, position_), and the record read there.
   bool positioned_ = false;
@@ -114,18 +117,25 @@ class DataFile {
   sqlite3_stmt* cursor_ = nullptr;
   bool cursor_forward_ = true;
   int cursor_key_ = 0;
-  uint64_t cursor_generation_ = 0;
-  int64_t cursor_used_ms_ = 0;
+
+  // The read transaction the reads share.
+  bool reading_ = false;
+  int64_t read_started_ms_ = 0;
+  uint64_t read_generation_ = 0;
 
   bool has_lock_ = false;
   uint32_t locked_position_ = 0;
 
   bool bulk_ = false;
+  bool bulk_failed_ = false;  // a write of the bulk load failed half-way
+  bool wrote_ = false;        // the write in progress has changed something
   int64_t next_position_ = 1;
   int64_t record_count_ = 0;
 
   std::string scratch_key_;
   std::string scratch_image_;
+  std::vector<std::string> old_images_, new_images_;
+  std::vector<bool> old_indexed_, new_indexed_;
 };
 
 }  // namespace orb::btr

@@ -120,15 +120,32 @@ void MakeKeyImage(const FileLayout& layout, const KeyDef& key, const uint8_t* va
           dst[0] ^= 0x80;
         }
       }
-    } else if ((s.flags & kKeyAlternateSequence) && layout.has_sequence) {
-      for (uint16_t i = 0; i < n; ++i) dst[i] = layout.sequence[value[i]];
-    } else if (s.flags & kKeyCaseInsensitive) {
-      for (uint16_t i = 0; i < n; ++i) {
-        const uint8_t c = value[i];
-        dst[i] = (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 'a' + 'A') : c;
-      }
     } else {
-      std::memcpy(dst, value, n);
+      const bool sequence = (s.flags & kKeyAlternateSequence) && layout.has_sequence;
+      const bool fold = (s.flags & kKeyCaseInsensitive) != 0;
+      auto map = [&](uint8_t c) -> uint8_t {
+        if (sequence) return layout.sequence[c];
+        if (fold && c >= 'a' && c <= 'z') return static_cast<uint8_t>(c - 'a' + 'A');
+        return c;
+      };
+      const bool extended = s.flags & kKeyExtendedType;
+      if (extended && s.type == kTypeZString) {
+        // Text up to the first zero byte; what follows it does not count.
+        bool ended = false;
+        for (uint16_t i = 0; i < n; ++i) {
+          ended = ended || value[i] == 0;
+          dst[i] = ended ? 0 : map(value[i]);
+        }
+      } else if (extended && s.type == kTypeLString && n > 1) {
+        // A length byte, then the text: the text first, its length breaking ties.
+        const uint16_t length = std::min<uint16_t>(value[0], static_cast<uint16_t>(n - 1));
+        for (uint16_t i = 0; i + 1 < n; ++i) dst[i] = i < length ? map(value[1 + i]) : 0;
+        dst[n - 1] = static_cast<uint8_t>(length);
+      } else if (sequence || fold) {
+        for (uint16_t i = 0; i < n; ++i) dst[i] = map(value[i]);
+      } else {
+        std::memcpy(dst, value, n);
+      }
     }
     if (s.flags & kKeyDescending) {
       for (uint16_t i = 0; i < n; ++i) dst[i] = static_cast<uint8_t>(~dst[i]);

@@ -22,7 +22,8 @@ enum KeyFlag : uint16_t {
 
 // Extended key types (segment byte +10) that order other than bytewise.
 enum ExtendedType : uint8_t {
-  kTypeInteger = 1, kTypeFloat = 2, kTypeUnsignedBinary = 14, kTypeAutoIncrement = 15,
+  kTypeInteger = 1, kTypeFloat = 2, kTypeLString = 10, kTypeZString = 11,
+  kTypeUnsignedBinary = 14, kTypeAutoIncrement = 15,
 };
 
 constexpr size_t kHeaderSize = 16;

@@ -1,6 +1,8 @@
 #include "platform/btrieve/lock_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +13,7 @@ namespace orb::btr {
 namespace {
 
 constexpr off_t kRecordLockBase = off_t{1} << 32;
+constexpr size_t kMapSize = 4096;
 
 bool SetLock(int fd, short type, off_t start) {
   struct flock fl{};
@@ -43,7 +46,34 @@ int16_t LockFile::Acquire(const std::string& data_path, Mode mode,
   return kBtrOk;
 }
 
-LockFile::~LockFile() { ::close(fd_); }
+LockFile::LockFile(int fd) : fd_(fd) {
+  struct stat st{};
+  if (::fstat(fd_, &st) != 0) return;
+  if (st.st_size < static_cast<off_t>(kMapSize) &&
+      ::ftruncate(fd_, static_cast<off_t>(kMapSize)) != 0) {
+    return;
+  }
+  void* map = ::mmap(nullptr, kMapSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+  if (map != MAP_FAILED) map_ = map;
+}
+
+LockFile::~LockFile() {
+  if (map_ != nullptr) ::munmap(map_, kMapSize);
+  ::close(fd_);
+}
+
+uint64_t LockFile::ChangeCount() const {
+  if (map_ == nullptr) return own_count_;
+  return __atomic_load_n(static_cast<uint64_t*>(map_), __ATOMIC_ACQUIRE);
+}
+
+void LockFile::NoteChange() {
+  if (map_ == nullptr) {
+    ++own_count_;
+    return;
+  }
+  __atomic_fetch_add(static_cast<uint64_t*>(map_), 1, __ATOMIC_ACQ_REL);
+}
 
 bool LockFile::LockRecord(uint32_t position) {
   return SetLock(fd_, F_WRLCK, kRecordLockBase + position);

@@ -4,7 +4,9 @@
 // block, in this process or another, and vanish when the LockFile is destroyed or its
 // process ends, however it ends. Byte 0 is the file lock: shared while the file is open,
 // exclusive while it is being created or is open exclusively. Record locks are single
-// bytes at kRecordLockBase + physical position.
+// bytes at kRecordLockBase + physical position. The sidecar's first 8 bytes, mapped
+// shared, count the commits made to the file by every process, so that a reader can
+// tell without a system call whether its snapshot is still the latest.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +32,15 @@ class LockFile {
   bool LockRecord(uint32_t position);
   void UnlockRecord(uint32_t position);
 
+  // The file's commit count, and its increment after a commit.
+  uint64_t ChangeCount() const;
+  void NoteChange();
+
  private:
-  explicit LockFile(int fd) : fd_(fd) {}
+  explicit LockFile(int fd);
   int fd_;
+  void* map_ = nullptr;     // the sidecar's first page, when it could be mapped
+  uint64_t own_count_ = 0;  // this block's own count otherwise
 };
 
 }  // namespace orb::btr

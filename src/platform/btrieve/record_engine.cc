@@ -1,7 +1,5 @@
 #include "platform/btrieve/record_engine.h"
 
-#include <stdlib.h>
-
 #include <climits>
 #include <cstring>
 #include <random>
@@ -130,19 +128,8 @@ int16_t RecordEngine::Open(void* block, const void* key_buffer, uint8_t key_leng
   if (!path) return kBtrFileNotFound;
   // A block that still holds an open file lets go of it first.
   if (const uint32_t old = HandleOf(block)) open_.erase(old);
-
-  std::string real = *path;
-  if (char* resolved = ::realpath(path->c_str(), nullptr)) {
-    real = resolved;
-    ::free(resolved);
-  }
-  std::shared_ptr<uint64_t> generation = generations_[real].lock();
-  if (!generation) {
-    generation = std::make_shared<uint64_t>(0);
-    generations_[real] = generation;
-  }
   std::unique_ptr<DataFile> file;
-  if (int16_t s = DataFile::Open(*path, open_mode, generation, file)) return s;
+  if (int16_t s = DataFile::Open(*path, open_mode, file)) return s;
   if (next_handle_ == 0) next_handle_ = 1;
   const uint32_t handle = next_handle_++;
   open_[handle] = std::move(file);
@@ -178,9 +165,6 @@ int16_t RecordEngine::Close(void* block) {
 
 int16_t RecordEngine::Reset(void* block) {
   open_.clear();
-  for (auto it = generations_.begin(); it != generations_.end();) {
-    it = it->second.expired() ? generations_.erase(it) : std::next(it);
-  }
   if (block != nullptr && HandleOf(block) != 0) std::memset(block, 0, kPositionBlockSize);
   return kBtrOk;
 }

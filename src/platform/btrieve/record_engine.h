@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -50,8 +49,6 @@ class RecordEngine {
                   void* key_buffer, uint8_t key_length);
 
   std::unordered_map<uint32_t, std::unique_ptr<DataFile>> open_;
-  // Per file (by real path), the write generation its open blocks share.
-  std::map<std::string, std::weak_ptr<uint64_t>> generations_;
   uint32_t next_handle_ = 1;
   uint64_t cookie_ = 0;
   std::string scratch_key_;

@@ -291,6 +291,37 @@ TEST_F(Engine, UpdateOfARecordChangedElsewhereIsAConflict) {
   EXPECT_EQ(Get(kBtrGetNext, b, 0).record.substr(0, 3), "C15");
 }
 
+TEST_F(Engine, ChangesFromElsewhereShowAtOnceAndFilesKeepThem) {
+  Block a;
+  Fill(a);
+  RecordEngine other;  // as another process would
+  Block b;
+  ASSERT_EQ(OpenWith(other, b, PathOf("people.dat")), kBtrOk);
+  ASSERT_EQ(GetWith(other, kBtrGetFirst, b, 0).status, kBtrOk);  // C1; a walk begins
+  ASSERT_EQ(Insert(a, Person("C11", 5, "new")), kBtrOk);
+  EXPECT_EQ(GetWith(other, kBtrGetNext, b, 0).record.substr(0, 3), "C11");
+  // A locking read returns the record as it is now.
+  ASSERT_EQ(Get(kBtrGetEqual, a, 0, "C4    ").status, kBtrOk);
+  std::string rec = Person("C4", 1, "changed");
+  uint32_t len = 16;
+  ASSERT_EQ(engine_.Call(kBtrUpdate, a.bytes, rec.data(), &len, nullptr, 0, 0), kBtrOk);
+  EXPECT_EQ(GetWith(other, kBtrGetEqual + 200, b, 0, "C4    ").record, rec);
+  EXPECT_EQ(GetWith(other, kBtrGetEqual, b, 0, "C4    ").record, rec);
+
+  // Closed and opened again by a new engine, the file holds the same records at the
+  // same positions.
+  ASSERT_EQ(Get(kBtrGetEqual, a, 0, "C3    ").status, kBtrOk);
+  const std::string pos = Get(kBtrGetPosition, a, 0).record;
+  ASSERT_EQ(engine_.Call(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  ASSERT_EQ(other.Call(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  RecordEngine later;
+  Block c;
+  ASSERT_EQ(OpenWith(later, c, PathOf("people.dat")), kBtrOk);
+  EXPECT_EQ(GetWith(later, kBtrGetDirect, c, 0, pos).record, Person("C3", 256, "bravo"));
+  EXPECT_EQ(GetWith(later, kBtrGetNext, c, 0).record, rec);
+  EXPECT_EQ(GetWith(later, kBtrGetLast, c, 1).record.substr(0, 2), "C2");
+}
+
 TEST_F(Engine, ExtendedTypesAndDescendingSegmentsOrder) {
   // key 0: signed 16-bit integer, descending string; key 1: float.
   const std::string def =
@@ -318,6 +349,24 @@ TEST_F(Engine, ExtendedTypesAndDescendingSegmentsOrder) {
   EXPECT_EQ(by1[0], rec(-3, "aa", 0).substr(0, 4));
   EXPECT_EQ(by1[1], rec(5, "bb", 0).substr(0, 4));
   EXPECT_EQ(by1[3], rec(300, "aa", 0).substr(0, 4));
+}
+
+TEST_F(Engine, TextTypesOrderByTheirText) {
+  // key 0: zero-terminated text (4); key 1: text with a length byte (4).
+  ASSERT_EQ(Create("z.dat", FileDef(8, {{{1, 4, 0x103, 11}}, {{5, 4, 0x103, 10}}})), kBtrOk);
+  Block b;
+  ASSERT_EQ(Open(b, "z.dat"), kBtrOk);
+  ASSERT_EQ(Insert(b, std::string("ab\0x", 4) + std::string("\x02" "abz", 4)), kBtrOk);
+  ASSERT_EQ(Insert(b, std::string("a\0yy", 4) + std::string("\x01" "bzz", 4)), kBtrOk);
+  ASSERT_EQ(Insert(b, std::string("abc\0", 4) + std::string("\x03" "abc", 4)), kBtrOk);
+  EXPECT_EQ(Walk(b, 0, 3), (std::vector<std::string>{std::string("a\0y", 3),
+                                                      std::string("ab\0", 3), "abc"}));
+  // Equal ignores what follows the zero byte.
+  EXPECT_EQ(Get(kBtrGetEqual, b, 0, std::string("ab\0q", 4)).record.substr(0, 2), "ab");
+  // By length byte: "ab" < "abc" < "b".
+  EXPECT_EQ(Walk(b, 1, 1).size(), 3u);
+  EXPECT_EQ(Get(kBtrGetLast, b, 1).record.substr(4, 2), "\x01" "b");
+  EXPECT_EQ(Get(kBtrGetFirst, b, 1).record.substr(4, 1), "\x02");
 }
 
 TEST_F(Engine, BulkLoadIsSeenWhenItEnds) {
