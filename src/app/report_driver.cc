@@ -5,6 +5,8 @@
 #include "format/dates.h"
 #include "format/user_settings.h"
 #include "platform/clipboard.h"
+#include "platform/host_path.h"
+#include "platform/process.h"
 #include "report/report.h"
 #include "report/report_files.h"
 #include "report/session_report_text.h"
@@ -15,6 +17,7 @@
 #include "ui/form_loader.h"
 #include "ui/hot_key_popups.h"
 #include "ui/key_reader.h"
+#include "ui/screen_popups.h"
 #include "ui/selection_check.h"
 #include "ui/window_stack.h"
 
@@ -63,20 +66,6 @@ class ScreenDataMessages : public DataMessages {
   bool ended_ = false;
 };
 
-// F4's browse list is not there yet; the owner chosen in it would be the owners' record
-// area.
-class ReportFormPopups : public FormPopups {
- public:
-  explicit ReportFormPopups(ReportFiles& files) : files_(files) {}
-  std::string ChosenRecord(int16_t list) override {
-    if (list != 1) return "";
-    return std::string(reinterpret_cast<const char*>(files_.OwnerArea()), 2);
-  }
-
- private:
-  ReportFiles& files_;
-};
-
 }  // namespace
 
 ScreenRunResult RunScreenReport(ScreenRunServices& s) {
@@ -109,9 +98,26 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
     return {};
   }
 
-  ReportFormPopups popups(files);
+  // F4's lists read the owners into the report's owner area; F1's windowed help waits
+  // for the launcher as the print program is waited for.
+  BrowseList lists({table, file_table, console, colours, windows, keys, exit_keys, s.session,
+                    [&files](int16_t file_no) {
+                      if (file_no != ReportFiles::kOwnerFile) return std::string();
+                      return std::string(reinterpret_cast<const char*>(files.OwnerArea()),
+                                         ReportFiles::kOwnerRecordSize);
+                    }});
+  HelpViewer help({console, colours, windows, keys, s.session, "",
+                   [&s](std::string_view program, const std::vector<std::string>& arguments) {
+                     s.terminal.Suspend();
+                     const int status = RunProgram(program, arguments);
+                     s.terminal.Resume();
+                     return status;
+                   },
+                   GetEnv});
+  ScreenPopups popups(lists, help);
   FormEngine engine({table, console, colours, windows, editor, exit_keys, formats, popups,
                      s.session});
+  lists.SetFormEngine(&engine);
   Selection selection;
   engine.SetFormEndCheck([&](FormEngine& e, int16_t window, int16_t key) {
     return CheckSelectionEnd(e, formats, window, key, selection);
