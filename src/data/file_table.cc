@@ -150,7 +150,8 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
       uint32_t spec_length = kStatSize;
       result = impl_->manager.Call(kBtrCreate, entry.pos_block, spec.data(), &spec_length,
                                    path_buffer, path_length, -1);
-      if (result == kBtrOk) {
+      // Another program may have created the file since our open: open it as it is.
+      if (result == kBtrOk || result == kBtrFileAlreadyExists) {
         created = true;
         continue;
       }

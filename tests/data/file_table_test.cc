@@ -125,6 +125,17 @@ TEST_F(DictionaryTest, MissingFileIsCreatedFromItsDictionaryThenOpened) {
   EXPECT_TRUE(messages_.log.empty());
 }
 
+TEST_F(DictionaryTest, FileCreatedMeanwhileByAnotherProgramIsOpened) {
+  WriteDictionary(std::string("\x04\x00" "ABCD", 6));
+  manager_.open_statuses = {12, 0};
+  manager_.create_statuses = {59};  // lost the race to create it
+  int16_t status = -1;
+  table_.OpenDataFile(505, "DADES\\PropietV", Area(), status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(manager_.Operations(), (std::vector<uint16_t>{0, 14, 0, 15}));
+  EXPECT_TRUE(messages_.log.empty());
+}
+
 TEST_F(DictionaryTest, DictionaryShorterThanItsCountGivesWhatItHas) {
   WriteDictionary(std::string("\xff\xff" "AB", 4));
   manager_.open_statuses = {12, 0};
