@@ -136,7 +136,7 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
       continue;
     }
     if (result == kBtrFileNotFound && !created) {
-      // Create from the dictionary: a 16-bit count, then the create specification.
+      // Create from the dictionary: a 16-bit count, then the create definition.
       std::string dictionary;
       ReadFile(impl_->session.RootDir + "ddf\\" + parts.base + ".xdf", dictionary,
                kMaxDictionary);

@@ -24,7 +24,7 @@ struct KeySegment {
   uint16_t flags = 0;
 };
 
-// A Stat block read into its parts. Keys whose specifications run past the block are
+// A Stat block read into its parts. Keys whose definitions run past the block are
 // left out (`keys` is then shorter than `key_count`), and so is the collating table.
 struct KeyLayout {
   int32_t record_length = 0;

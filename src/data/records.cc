@@ -37,7 +37,7 @@ const RecordKindInfo* FindRecordKind(std::string_view name) {
 }
 
 std::string DictionaryBytes(const RecordKindInfo& kind) {
-  // File specification (16 bytes), then one 16-byte specification per key segment.
+  // File definition (16 bytes), then one 16-byte definition per key segment.
   std::string spec(16 + 16 * kind.key0.size(), '\0');
   Put16(spec, 0, kind.record_length);
   Put16(spec, 2, kPageSize);

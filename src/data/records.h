@@ -87,7 +87,7 @@ const std::vector<RecordKindInfo>& RecordKinds();
 const RecordKindInfo* FindRecordKind(std::string_view name);
 
 // The dictionary file for a kind: a 16-bit count, then the record manager's create
-// specification (record length, page size, one key of the given segments).
+// definition (record length, page size, one key of the given segments).
 std::string DictionaryBytes(const RecordKindInfo& kind);
 
 // Little-endian binary fields.

@@ -33,8 +33,8 @@ int Fail(int code, const std::string& message) {
   return code;
 }
 
-// The create specification a dictionary holds, or an error.
-bool ReadDictionary(const std::string& argument, std::string& specification,
+// The create definition a dictionary holds, or an error.
+bool ReadDictionary(const std::string& argument, std::string& definition,
                     std::string& error) {
   std::string bytes;
   if (!ReadFile(SuiteName(argument), bytes, 2 + 65535)) {
@@ -51,13 +51,13 @@ bool ReadDictionary(const std::string& argument, std::string& specification,
             std::to_string(bytes.size() - 2) + " bytes follow)";
     return false;
   }
-  specification = bytes.substr(2, count);
+  definition = bytes.substr(2, count);
   return true;
 }
 
-int CreateFrom(const std::string& data_file, const std::string& specification,
+int CreateFrom(const std::string& data_file, const std::string& definition,
                const std::string& dictionary_name) {
-  const int16_t status = DataFileAccess::Create(DataFilePath(data_file), specification);
+  const int16_t status = DataFileAccess::Create(DataFilePath(data_file), definition);
   if (status == kBtrOk) return kDone;
   if (status == kBtrFileAlreadyExists) {
     return Fail(kFailed, data_file + ": already exists");
@@ -91,20 +91,20 @@ std::string Hex(const std::string& bytes) {
 // The dictionary a missing data file is created from, when the command line names none:
 // ../ddf/NAME.xdf from the data file's directory, else the kind's own layout.
 bool ImportDictionary(const RecordKindInfo& kind, const std::string& data_file,
-                      const std::string& given, std::string& specification,
+                      const std::string& given, std::string& definition,
                       std::string& name, std::string& error) {
   if (!given.empty()) {
     name = given;
-    return ReadDictionary(given, specification, error);
+    return ReadDictionary(given, definition, error);
   }
   const DataFileName parts = SplitDataFileName(data_file);
   const std::string beside = parts.directory + "../ddf/" + parts.base + ".xdf";
   if (FileExists(SuiteName(beside))) {
     name = beside;
-    return ReadDictionary(beside, specification, error);
+    return ReadDictionary(beside, definition, error);
   }
   name = std::string("the layout of ") + kind.name;
-  specification = DictionaryBytes(kind).substr(2);
+  definition = DictionaryBytes(kind).substr(2);
   return true;
 }
 
@@ -125,9 +125,9 @@ std::string DataFilePath(const std::string& argument) {
 }
 
 int CreateCommand(const std::string& data_file, const std::string& dictionary) {
-  std::string specification, error;
-  if (!ReadDictionary(dictionary, specification, error)) return Fail(kBadInput, error);
-  return CreateFrom(data_file, specification, dictionary);
+  std::string definition, error;
+  if (!ReadDictionary(dictionary, definition, error)) return Fail(kBadInput, error);
+  return CreateFrom(data_file, definition, dictionary);
 }
 
 int DictionaryCommand(const std::string& kind_name, const std::string& dictionary) {
@@ -185,11 +185,11 @@ int ImportCommand(const std::string& kind_name, const std::string& data_file,
   DataFileAccess file;
   int16_t status = file.Open(path);
   if (status == kBtrFileNotFound) {
-    std::string specification, name;
-    if (!ImportDictionary(*kind, data_file, dictionary, specification, name, error)) {
+    std::string definition, name;
+    if (!ImportDictionary(*kind, data_file, dictionary, definition, name, error)) {
       return Fail(kBadInput, error);
     }
-    if (const int code = CreateFrom(data_file, specification, name); code != kDone) {
+    if (const int code = CreateFrom(data_file, definition, name); code != kDone) {
       return code;
     }
     status = file.Open(path);

@@ -15,8 +15,8 @@ DataFileAccess::~DataFileAccess() {
   if (open_) Close();
 }
 
-int16_t DataFileAccess::Create(const std::string& path, const std::string& specification) {
-  std::string spec = specification.substr(0, kStatBufferSize);
+int16_t DataFileAccess::Create(const std::string& path, const std::string& definition) {
+  std::string spec = definition.substr(0, kStatBufferSize);
   spec.resize(kStatBufferSize, ' ');
   char key[256] = {};
   std::memcpy(key, path.data(), std::min<size_t>(path.size(), 255));

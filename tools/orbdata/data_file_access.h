@@ -14,8 +14,8 @@ class DataFileAccess {
   DataFileAccess(const DataFileAccess&) = delete;
   DataFileAccess& operator=(const DataFileAccess&) = delete;
 
-  // Creates `path` (a suite name) from create specification bytes; never overwrites.
-  static int16_t Create(const std::string& path, const std::string& specification);
+  // Creates `path` (a suite name) from create definition bytes; never overwrites.
+  static int16_t Create(const std::string& path, const std::string& definition);
 
   int16_t Open(const std::string& path);
   int16_t Close();
