@@ -9,6 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/packages.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DORB_BUILD_TESTS=OFF >/dev/null
 # The build's progress is shown only when it fails, so that the report is what one sees.
+echo "Building the programs (a few minutes the first time)..." >&2
 if ! build_log=$(cmake --build build 2>&1); then
   echo "$build_log" >&2
   exit 1
