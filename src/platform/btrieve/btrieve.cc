@@ -3,11 +3,19 @@
 #include <pthread.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/btrieve/record_engine.h"
 
 namespace orb {
 namespace {
+
+// Engines inherited through fork: the parent's, so never closed nor freed here; kept
+// reachable (the list itself is never destroyed) so that leak checkers stay quiet.
+std::vector<btr::RecordEngine*>& Abandoned() {
+  static auto* list = new std::vector<btr::RecordEngine*>;
+  return *list;
+}
 
 // The one record manager of the process, as the system library was: BTRCALL has no
 // other place to keep it. A child created by fork starts with an engine of its own and
@@ -17,6 +25,12 @@ namespace {
 struct ProcessEngineSlot {
   std::unique_ptr<btr::RecordEngine> engine;
   bool inherited = false;
+  // At exit the engine closes its files (ending bulk loads); a forked child that exits
+  // must not close the parent's connections, which would commit the parent's bulk load
+  // from the child.
+  ~ProcessEngineSlot() {
+    if (inherited && engine) Abandoned().push_back(engine.release());
+  }
 };
 
 ProcessEngineSlot& Slot() {
@@ -24,14 +38,18 @@ ProcessEngineSlot& Slot() {
   return slot;
 }
 
-void MarkInherited() { Slot().inherited = true; }
+void MarkInherited() {
+  ProcessEngineSlot& slot = Slot();
+  if (slot.engine && !slot.inherited) slot.engine->AbandonAfterFork();
+  slot.inherited = true;
+}
 
 btr::RecordEngine& ProcessEngine() {
   ProcessEngineSlot& slot = Slot();
+  static const bool registered = pthread_atfork(nullptr, nullptr, MarkInherited) == 0;
+  (void)registered;
   if (!slot.engine || slot.inherited) {
-    static const bool registered = pthread_atfork(nullptr, nullptr, MarkInherited) == 0;
-    (void)registered;
-    if (slot.inherited) (void)slot.engine.release();  // the parent's; not ours to close
+    if (slot.inherited && slot.engine) Abandoned().push_back(slot.engine.release());
     slot.engine = std::make_unique<btr::RecordEngine>();
     slot.inherited = false;
   }

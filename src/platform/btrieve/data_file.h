@@ -71,6 +71,8 @@ class DataFile {
   int16_t Delete();
   int16_t RecordCount(uint32_t& count);
   void Unlock();
+  // In a forked child: drops the inherited lock descriptor, touching nothing else.
+  void AbandonAfterFork() { locks_->Abandon(); }
   int16_t BeginBulk();
   int16_t EndBulk();
   bool ReadOnly() const { return mode_ == OpenMode::kReadOnly; }
@@ -121,7 +123,7 @@ class DataFile {
   // The read transaction the reads share.
   bool reading_ = false;
   int64_t read_started_ms_ = 0;
-  uint64_t read_generation_ = 0;
+  uint64_t read_change_count_ = 0;
 
   bool has_lock_ = false;
   uint32_t locked_position_ = 0;

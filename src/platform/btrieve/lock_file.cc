@@ -57,9 +57,13 @@ LockFile::LockFile(int fd) : fd_(fd) {
   if (map != MAP_FAILED) map_ = map;
 }
 
-LockFile::~LockFile() {
+LockFile::~LockFile() { Abandon(); }
+
+void LockFile::Abandon() {
   if (map_ != nullptr) ::munmap(map_, kMapSize);
-  ::close(fd_);
+  map_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 uint64_t LockFile::ChangeCount() const {

@@ -32,6 +32,11 @@ class LockFile {
   bool LockRecord(uint32_t position);
   void UnlockRecord(uint32_t position);
 
+  // In a forked child: lets go of the inherited descriptor without unlocking, so that
+  // the parent's locks end when the parent closes (the child holding the shared open
+  // file description would otherwise keep them alive).
+  void Abandon();
+
   // The file's commit count, and its increment after a commit.
   uint64_t ChangeCount() const;
   void NoteChange();

@@ -169,6 +169,10 @@ int16_t RecordEngine::Reset(void* block) {
   return kBtrOk;
 }
 
+void RecordEngine::AbandonAfterFork() {
+  for (auto& [handle, file] : open_) file->AbandonAfterFork();
+}
+
 int16_t RecordEngine::BeginBulk(void* position_block) {
   DataFile* file = Find(position_block);
   return file ? file->BeginBulk() : int16_t{kBtrFileNotOpen};

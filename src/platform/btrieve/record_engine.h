@@ -28,6 +28,10 @@ class RecordEngine {
   int16_t Call(uint16_t operation, void* position_block, void* data_buffer,
                uint32_t* data_length, void* key_buffer, uint8_t key_length,
                int8_t key_number);
+  // In a forked child, on the engine inherited from the parent: lets go of the lock
+  // descriptors so that the parent's locks live and die with the parent. The engine is
+  // not used again.
+  void AbandonAfterFork();
   int16_t BeginBulk(void* position_block);
   int16_t EndBulk(void* position_block);
 

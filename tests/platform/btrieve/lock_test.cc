@@ -225,6 +225,91 @@ TEST_F(Locks, AReadSeesEveryCommitMadeBeforeIt) {
   ::close(told[1]);
 }
 
+TEST_F(Locks, AForkedChildLeavesTheParentsFilesAlone) {
+  // The process's own engine (behind BTRCALL) has the file open when a child forks
+  // and exits normally; the parent's file and locks carry on.
+  const std::string path = PathOf("f.dat");
+  Block b;
+  char owner[5] = {};
+  uint32_t len = 5;
+  std::string name = path + '\0';
+  ASSERT_EQ(BTRCALL(kBtrOpen, b.bytes, owner, &len, name.data(),
+                    static_cast<uint8_t>(path.size()), 0),
+            kBtrOk);
+  std::string rec(8, ' ');
+  len = 8;
+  char key[255];
+  ASSERT_EQ(BTRCALL(kBtrGetFirst + 200, b.bytes, rec.data(), &len, key, 255, 0), kBtrOk);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // In the child, the parent's block is not open, and a fresh engine serves it.
+    uint32_t n = 8;
+    std::string r(8, ' ');
+    const int code = BTRCALL(kBtrGetFirst, b.bytes, r.data(), &n, key, 255, 0) ==
+                             kBtrFileNotOpen ? 0 : 1;
+    std::exit(code);  // runs the exit handlers
+  }
+  EXPECT_EQ(Wait(pid), 0);
+  EXPECT_EQ(Get(kBtrGetEqual + 200, main_, 0, "A   ").status, kBtrRecordInUse);
+  ASSERT_EQ(Insert(main_, Rec("D")), kBtrOk);
+  len = 8;
+  EXPECT_EQ(BTRCALL(kBtrGetLast, b.bytes, rec.data(), &len, key, 255, 0), kBtrOk);
+  EXPECT_EQ(rec, Rec("D"));
+  // A child that never calls and just exits does not end the parent's bulk load (nor
+  // touch its files): the load shows only when the parent ends it.
+  ASSERT_EQ(BtrBeginBulk(b.bytes), kBtrOk);
+  std::string e = Rec("E");
+  len = 8;
+  ASSERT_EQ(BTRCALL(kBtrInsert, b.bytes, e.data(), &len, key, 255, 0), kBtrOk);
+  const pid_t quiet = ::fork();
+  if (quiet == 0) std::exit(0);
+  EXPECT_EQ(Wait(quiet), 0);
+  RecordEngine later;
+  Block c;
+  ASSERT_EQ(OpenWith(later, c, path), kBtrOk);
+  EXPECT_EQ(GetWith(later, kBtrGetLast, c, 0).record, Rec("D"));
+  ASSERT_EQ(BtrEndBulk(b.bytes), kBtrOk);
+  EXPECT_EQ(GetWith(later, kBtrGetLast, c, 0).record, Rec("E"));
+  EXPECT_EQ(BTRCALL(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+}
+
+TEST_F(Locks, AForkedChildDoesNotKeepTheParentsLocks) {
+  // Only the process's own engine (behind BTRCALL) lets go in a child.
+  ASSERT_EQ(engine_.Call(kBtrClose, main_.bytes, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  const std::string path = PathOf("f.dat");
+  Block b;
+  char owner[5] = {};
+  uint32_t len = 5;
+  std::string name = path + '\0';
+  ASSERT_EQ(BTRCALL(kBtrOpen, b.bytes, owner, &len, name.data(),
+                    static_cast<uint8_t>(path.size()), 0),
+            kBtrOk);
+  std::string rec(8, ' ');
+  char key[255];
+  len = 8;
+  ASSERT_EQ(BTRCALL(kBtrGetFirst + 200, b.bytes, rec.data(), &len, key, 255, 0), kBtrOk);
+  const pid_t sleeper = ::fork();
+  if (sleeper == 0) {
+    for (;;) ::pause();
+  }
+  auto lock_a = [&](RecordEngine& e) -> int {
+    Block o;
+    if (OpenWith(e, o, path) != kBtrOk) return 1;
+    return GetWith(e, kBtrGetEqual + 200, o, 0, "A   ").status;
+  };
+  auto exclusive = [&](RecordEngine& e) -> int {
+    Block o;
+    return OpenWith(e, o, path, -4);
+  };
+  EXPECT_EQ(Run(lock_a), kBtrRecordInUse);
+  // The parent lets go; the living child must not keep the lock or the file open.
+  ASSERT_EQ(BTRCALL(kBtrClose, b.bytes, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
+  EXPECT_EQ(Run(lock_a), 0);
+  EXPECT_EQ(Run(exclusive), 0);
+  ::kill(sleeper, SIGKILL);
+  Wait(sleeper);
+}
+
 TEST_F(Locks, WritersInSeveralProcessesAllLand) {
   const std::string path = PathOf("f.dat");
   constexpr int kEach = 150;
