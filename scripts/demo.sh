@@ -8,7 +8,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/packages.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DORB_BUILD_TESTS=OFF >/dev/null
-cmake --build build
+# The build's progress is shown only when it fails, so that the report is what one sees.
+echo "Building the programs (a few minutes the first time)..." >&2
+if ! build_log=$(cmake --build build 2>&1); then
+  echo "$build_log" >&2
+  exit 1
+fi
 scripts/demo-install.sh build build/demo
 export ORBROOT="$PWD/build/demo/" ORBEXE="$PWD/build/demo/EXE/" ORBTMP="$PWD/build/demo/TMP/"
 if [ $# -eq 0 ]; then

@@ -20,7 +20,10 @@ int32_t RoundAmount(double x) {
   if (std::isnan(x)) return 0;
   if (x >= 2147483647.0) return std::numeric_limits<int32_t>::max();
   if (x <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(std::nearbyint(x));  // the default mode: halves to even
+  // Nearest, halves to even, whatever rounding mode the floating-point unit is in.
+  double nearest = std::round(x);  // halves away from zero
+  if (std::fabs(nearest - x) == 0.5) nearest = 2.0 * std::round(x / 2.0);
+  return static_cast<int32_t>(nearest);
 }
 
 RegimeRates RatesForRegime(const ReportRates& rates, int16_t tax_regime) {

@@ -16,6 +16,10 @@ TEST(RoundAmountTest, HalvesGoToEvenWithinThirtyTwoBits) {
   EXPECT_EQ(RoundAmount(-2.5), -2);
   EXPECT_EQ(RoundAmount(259.14), 259);
   EXPECT_EQ(RoundAmount(0.5), 0);
+  EXPECT_EQ(RoundAmount(1.5), 2);
+  EXPECT_EQ(RoundAmount(-3.5), -4);
+  EXPECT_EQ(RoundAmount(0.49999999999999994), 0);
+  EXPECT_EQ(RoundAmount(2147483646.5), 2147483646);
   EXPECT_EQ(RoundAmount(std::nan("")), 0);
   EXPECT_EQ(RoundAmount(1e12), std::numeric_limits<int32_t>::max());
   EXPECT_EQ(RoundAmount(-1e12), std::numeric_limits<int32_t>::min());
