@@ -45,7 +45,8 @@ std::string KeyReader::ReadKeyText() {
   int value = 0;
   while ((console_.ShiftState() & kLeftAlt) != 0 && text.size() == 2 &&
          KeypadDigit(KeyCode(text)) >= 0) {
-    value = (value * 10 + KeypadDigit(KeyCode(text))) % 1000;
+    // Kept modulo 256 as it grows: the same character as the whole number's, never an overflow.
+    value = (value * 10 + KeypadDigit(KeyCode(text))) % 256;
     ++digits;
     text = console_.ReadKey();
     if (text.empty()) {
@@ -58,7 +59,7 @@ std::string KeyReader::ReadKeyText() {
   if (digits > 0) {
     // The key that ended the digits is not lost: it comes with the next read.
     pending_ = std::move(text);
-    text = std::string(1, static_cast<char>(value % 256));
+    text = std::string(1, static_cast<char>(value));
   }
   return text;
 }

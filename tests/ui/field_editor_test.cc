@@ -180,6 +180,11 @@ TEST_F(FieldEditorTest, AltKeypadDigitsGiveACharacter) {
   console.PushKeyCode(0x5200, kLeftAlt);  // 0
   reader.ReadKeyEvent(key, button, row, column);
   EXPECT_EQ(key, 44);  // 300 modulo 256
+  for (uint16_t digit : {0x4f00, 0x5000, 0x5100, 0x4b00}) {  // 1, 2, 3, 4
+    console.PushKeyCode(static_cast<int16_t>(digit), kLeftAlt);
+  }
+  reader.ReadKeyEvent(key, button, row, column);
+  EXPECT_EQ(key, 1234 % 256);  // every digit counts, not only the last three
   console.PushKeyCode(keys::kAltE);
   reader.ReadKeyEvent(key, button, row, column);
   EXPECT_EQ(key, 213);
