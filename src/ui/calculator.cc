@@ -42,6 +42,8 @@ std::string Calculator::ShowCalculator() {
     const CalculatorState::Change change = state.ApplyKey(key);
     if (change == CalculatorState::Change::kMoved || change == CalculatorState::Change::kTapeCleared) {
       s_.windows.PopWindow();
+      // The restore leaves the colour of the last cell put back.
+      s_.colours.SetColour("n");
       SaveStrip(state);
       Draw(state);
     } else if (change == CalculatorState::Change::kTape) {
