@@ -28,6 +28,8 @@ std::string Calculator::ShowCalculator() {
   }
   s_.exit_keys.SetExitKeys("+e", "");
   s_.colours.SetColour("+n");
+  // A cursor hidden before (over a list, an option field) stays hidden afterwards.
+  const bool cursor_shown = console.CursorVisible();
   console.SetCursorShape(0);
   CalculatorState state;
   ReadMemoryFile(state);
@@ -58,7 +60,7 @@ std::string Calculator::ShowCalculator() {
 
   s_.windows.PopWindow();
   WriteFile(MemoryFileName(), state.MemoryText());
-  console.SetCursorShape(-1);
+  if (cursor_shown) console.SetCursorShape(-1);
   s_.colours.SetColour("-");
   s_.exit_keys.SetExitKeys("-", "");
   return result;

@@ -138,6 +138,16 @@ TEST_F(CalculatorTest, KeepsItsColourWhenMovedOrWhenTheTapeIsCleared) {
   }
 }
 
+TEST_F(CalculatorTest, GivesTheCursorBackAsItWas) {
+  console.SetCursorShape(99);
+  Run("1", {kEscape});
+  EXPECT_TRUE(console.CursorVisible());
+  EXPECT_EQ(console.CursorSize(), 99);
+  console.SetCursorShape(0);
+  Run("2F");
+  EXPECT_FALSE(console.CursorVisible());
+}
+
 TEST_F(CalculatorTest, ResultTextIsInHundredthsWithoutSign) {
   EXPECT_EQ(Run("12F"), "1200");
   EXPECT_EQ(Run("C12.5F"), "1250");
