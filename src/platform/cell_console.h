@@ -50,7 +50,7 @@ class CellConsole : public Console {
   int16_t CursorRow() override { return cursor_row_; }
   int16_t CursorColumn() override { return cursor_column_; }
   void SetCursorShape(int16_t size) override;
-  bool CursorVisible() const { return cursor_visible_; }
+  bool CursorVisible() const override { return cursor_visible_; }
   int16_t CursorSize() const { return cursor_size_; }
 
   void SetConsoleColour(int16_t foreground, int16_t background) override;

@@ -37,6 +37,8 @@ class Console {
   // 0 hides the cursor; 1..100 shows it with that size clamped to 10..99; negative shows
   // it with its last size.
   virtual void SetCursorShape(int16_t size) = 0;
+  // Whether the cursor is shown now.
+  virtual bool CursorVisible() const = 0;
 
   virtual void SetConsoleColour(int16_t foreground, int16_t background) = 0;
   // Writes at the cursor in the current colour and moves the cursor right.

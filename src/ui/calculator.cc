@@ -28,6 +28,8 @@ std::string Calculator::ShowCalculator() {
   }
   s_.exit_keys.SetExitKeys("+e", "");
   s_.colours.SetColour("+n");
+  // A cursor hidden before (over a list, an option field) stays hidden afterwards.
+  const bool cursor_shown = console.CursorVisible();
   console.SetCursorShape(0);
   CalculatorState state;
   ReadMemoryFile(state);
@@ -42,6 +44,8 @@ std::string Calculator::ShowCalculator() {
     const CalculatorState::Change change = state.ApplyKey(key);
     if (change == CalculatorState::Change::kMoved || change == CalculatorState::Change::kTapeCleared) {
       s_.windows.PopWindow();
+      // The restore leaves the colour of the last cell put back.
+      s_.colours.SetColour("n");
       SaveStrip(state);
       Draw(state);
     } else if (change == CalculatorState::Change::kTape) {
@@ -56,7 +60,7 @@ std::string Calculator::ShowCalculator() {
 
   s_.windows.PopWindow();
   WriteFile(MemoryFileName(), state.MemoryText());
-  console.SetCursorShape(-1);
+  if (cursor_shown) console.SetCursorShape(-1);
   s_.colours.SetColour("-");
   s_.exit_keys.SetExitKeys("-", "");
   return result;

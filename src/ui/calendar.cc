@@ -59,6 +59,8 @@ std::string Calendar::ShowCalendar() {
   if (console.ScreenRows() < kBottom || console.ScreenColumns() < kRight) return "";
   s_.exit_keys.SetExitKeys("+ea", kExitKeys);
   s_.colours.SetColour("+n");
+  // A cursor hidden before (over a list, an option field) stays hidden afterwards.
+  const bool cursor_shown = console.CursorVisible();
   console.SetCursorShape(0);
   s_.windows.PushWindow(kTop, kLeft, kBottom, kRight);
   s_.windows.DrawFrame(1);
@@ -95,7 +97,7 @@ std::string Calendar::ShowCalendar() {
                         s_.session.Language);
   }
   s_.windows.PopWindow();
-  console.SetCursorShape(-1);
+  if (cursor_shown) console.SetCursorShape(-1);
   s_.colours.SetColour("-");
   s_.exit_keys.SetExitKeys("-", "");
   return result;

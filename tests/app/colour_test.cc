@@ -19,6 +19,7 @@ class FakeConsole : public Console {
   int16_t CursorRow() override { return 1; }
   int16_t CursorColumn() override { return 1; }
   void SetCursorShape(int16_t) override {}
+  bool CursorVisible() const override { return true; }
   void PrintText(std::string_view) override {}
   void PrintSpaces(int16_t) override {}
   void NewLine() override {}

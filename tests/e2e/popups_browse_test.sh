@@ -72,6 +72,16 @@ if wait_for "$first_code  "; then
 else
   fail "F4 did not open the owners' list"; pane
 fi
+# The calendar over the list gives the list back with its cursor still hidden.
+keys M-c
+if wait_for "DL DT DC DJ DV DS DG"; then
+  keys Escape
+  wait_gone "DL DT DC DJ DV DS DG" || fail "the calendar over the list did not go away"
+  [ "$(tmux display -p -t "$tmux_session" '#{cursor_flag}')" = "0" ] ||
+    fail "the cursor shows over the list after the calendar"
+else
+  fail "Alt+C did not open the calendar over the list"
+fi
 keys Down
 keys Down
 keys Enter

@@ -124,6 +124,30 @@ TEST_F(CalculatorTest, MovesSidewaysWrappingBetweenColumnsOneAndFiftyFive) {
   EXPECT_EQ(exit_keys.SavedLevels(), 0u);
 }
 
+// A move or a cleared tape restores the screen underneath before drawing again; the
+// calculator must still be drawn in its own colour, not in that of the last cell restored.
+TEST_F(CalculatorTest, KeepsItsColourWhenMovedOrWhenTheTapeIsCleared) {
+  Paint();
+  Run("7+", {kLeft, 'C', 'C', 'C', kEscape});
+  const uint8_t normal = 14;  // the session's "n"
+  for (int16_t column = 55; column <= 80; ++column) {
+    EXPECT_EQ(console.ShownAttribute(3, 24, column), normal) << "moved, column " << column;
+    EXPECT_EQ(console.ShownAttribute(3, 25, column), normal) << "moved, column " << column;
+    EXPECT_EQ(console.ShownAttribute(-1, 24, column), normal) << "cleared, column " << column;
+    EXPECT_EQ(console.ShownAttribute(-1, 23, column), normal) << "cleared, column " << column;
+  }
+}
+
+TEST_F(CalculatorTest, GivesTheCursorBackAsItWas) {
+  console.SetCursorShape(99);
+  Run("1", {kEscape});
+  EXPECT_TRUE(console.CursorVisible());
+  EXPECT_EQ(console.CursorSize(), 99);
+  console.SetCursorShape(0);
+  Run("2F");
+  EXPECT_FALSE(console.CursorVisible());
+}
+
 TEST_F(CalculatorTest, ResultTextIsInHundredthsWithoutSign) {
   EXPECT_EQ(Run("12F"), "1200");
   EXPECT_EQ(Run("C12.5F"), "1250");

@@ -112,6 +112,19 @@ TEST_F(CalendarTest, OnlyFAndAltFChooseAndEscapeGivesNothing) {
   EXPECT_EQ(Show({kRight, kRight, kEscape}), "");
 }
 
+// The cursor is hidden while the calendar is open and comes back as it was: shown with
+// its size after a field, still hidden over a list or an option field.
+TEST_F(CalendarTest, GivesTheCursorBackAsItWas) {
+  SetWorkDate(2026, 12, 8);
+  console.SetCursorShape(50);
+  Show({kEscape});
+  EXPECT_TRUE(console.CursorVisible());
+  EXPECT_EQ(console.CursorSize(), 50);
+  console.SetCursorShape(0);
+  Show({kRight, kEscape});
+  EXPECT_FALSE(console.CursorVisible());
+}
+
 TEST_F(CalendarTest, SpanishHeadsAndMonthNames) {
   SetWorkDate(2026, 12, 8);
   session.Language = "SPA";
