@@ -123,7 +123,7 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
     return CheckSelectionEnd(e, formats, window, key, selection);
   });
 
-  SessionReportText text(s.session, s.catalogue, s.currency);
+  SessionReportText text(s.session, s.catalogue, s.currency, settings);
   PrintFile print(s.session);
   ReportServices report{s.session, files, print, s.currency, text, {}};
   if (s.start_print_program) {
