@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <vector>
 
 #include "app/program.h"
 #include "platform/memory_console.h"
@@ -143,6 +144,39 @@ TEST_F(ScreenRunTest, SeparatorsAreReadOncePerRunForFormAndReport) {
   std::ifstream in(root / "TMP" / "orbprint.tmp", std::ios::binary);
   const std::string printed(std::istreambuf_iterator<char>(in), {});
   EXPECT_NE(printed.find(" A 31/12/2026,"), std::string::npos) << printed.substr(0, 400);
+}
+
+// Keeps every screen on which the program asked for a key.
+class RecordingConsole : public MemoryConsole {
+ public:
+  std::string ReadKey() override {
+    screens.push_back(ScreenText());
+    return MemoryConsole::ReadKey();
+  }
+  std::vector<std::string> screens;
+};
+
+TEST_F(ScreenRunTest, PrintFileThatCannotBeCreatedIsToldInTheSessionLanguage) {
+  SetLanguage("SPA");
+  fs::create_directories(root / "TMP" / "orbprint.tmp");  // a directory: no file there
+  RecordingConsole recording;
+  for (int field = 0; field < 3; ++field) recording.PushKeyCode(keys::kEnter);
+  recording.PushKeys("S");
+  recording.PushKeyCode(keys::kEnter);
+  recording.PushKeys("x");  // acknowledges the message
+  recording.PushKeyCode(keys::kEscape);
+  Program program([this](std::string_view name) {
+    auto found = environment.find(std::string(name));
+    return found == environment.end() ? std::string() : found->second;
+  });
+  TerminalHooks hooks;
+  std::string message;
+  EXPECT_EQ(program.RunOnConsole(recording, hooks, message), 0);
+  bool told = false;
+  for (const std::string& screen : recording.screens) {
+    told = told || screen.find("NO SE HA PODIDO ESCRIBIR EL FICHERO") != std::string::npos;
+  }
+  EXPECT_TRUE(told);
 }
 
 TEST_F(ScreenRunTest, SpanishSessionShowsTheTranslatedForm) {
