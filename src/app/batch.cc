@@ -8,6 +8,7 @@
 #include "format/currency.h"
 #include "format/dates.h"
 #include "format/numbers.h"
+#include "format/user_settings.h"
 #include "platform/cp850.h"
 #include "platform/process.h"
 #include "report/print_file.h"
@@ -144,7 +145,8 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   Currency currency;
   currency.SetCurrency("a,E");
   Catalogue catalogue(session);
-  SessionReportText text(session, catalogue, currency);
+  UserSettings settings(session.RootDir + "Vora.ini");
+  SessionReportText text(session, catalogue, currency, settings);
   PrintFile print(session);
   ReportServices services{session, files, print, currency, text, {}};
   if (request.StartPrintProgram) services.start_print_program = StartPrintProgram;

@@ -26,6 +26,8 @@ namespace {
 
 // Exit code of a run whose form definition file cannot be used.
 constexpr int kBadFormExit = 3;
+// The message box shown when the print file cannot be created or written.
+constexpr char kPrintFileFailed[] = "NO S'HA POGUT ESCRIURE EL FITXER D'IMPRESSI\xe0 ";
 // Keys typed ahead that a message discards before it waits for its own key.
 constexpr int kMaxDiscardedKeys = 256;
 
@@ -123,7 +125,7 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
     return CheckSelectionEnd(e, formats, window, key, selection);
   });
 
-  SessionReportText text(s.session, s.catalogue, s.currency);
+  SessionReportText text(s.session, s.catalogue, s.currency, settings);
   PrintFile print(s.session);
   ReportServices report{s.session, files, print, s.currency, text, {}};
   if (s.start_print_program) {
@@ -146,7 +148,8 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
     ReportOutcome outcome = PrintOneReport(report, parameters);
     if (messages.Ended()) break;
     if (!outcome.print_file_written) {
-      windows.ShowMessageBox(12, outcome.message);
+      // Told to the operator in the session's language; outcome.message is for logs.
+      windows.ShowMessageBox(12, s.catalogue.Translate(kPrintFileFailed) + print.FileName());
       int16_t any_key = 0;
       keys.WaitKey(any_key);
       windows.PopWindow();

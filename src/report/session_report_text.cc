@@ -7,11 +7,8 @@
 namespace orb {
 
 SessionReportText::SessionReportText(const Session& session, Catalogue& catalogue,
-                                     const Currency& currency)
-    : session_(session),
-      catalogue_(catalogue),
-      currency_(currency),
-      settings_(session.RootDir + "Vora.ini") {}
+                                     const Currency& currency, UserSettings& settings)
+    : session_(session), catalogue_(catalogue), currency_(currency), settings_(settings) {}
 
 std::string SessionReportText::Translate(std::string_view key) const {
   return catalogue_.Translate(key);

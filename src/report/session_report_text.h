@@ -1,6 +1,7 @@
 // SessionReportText: the report's texts as the session shows them: fixed texts through
 // the module's catalogue, amounts in the current currency and numbers and dates with
-// the operator's separators and date order (Vora.ini [Usuari], read once).
+// the operator's separators and date order (Vora.ini [Usuari]), taken from the run's
+// one UserSettings so that the form and the report read each of them once per run.
 #pragma once
 
 #include "app/catalogue.h"
@@ -13,7 +14,8 @@ namespace orb {
 
 class SessionReportText : public ReportText {
  public:
-  SessionReportText(const Session& session, Catalogue& catalogue, const Currency& currency);
+  SessionReportText(const Session& session, Catalogue& catalogue, const Currency& currency,
+                    UserSettings& settings);
 
   std::string Translate(std::string_view key) const override;
   std::string FormatAmount(std::string_view spec, double value) const override;
@@ -26,7 +28,7 @@ class SessionReportText : public ReportText {
   const Session& session_;
   Catalogue& catalogue_;
   const Currency& currency_;
-  mutable UserSettings settings_;  // loads the separators on first use
+  UserSettings& settings_;  // loads the separators on first use
 };
 
 }  // namespace orb

@@ -18,6 +18,7 @@ TEST(DemoCatalogueTest, EveryFixedTextIsTranslated) {
       "PRO.", "COD", "FINCA", "     COBRAT", "    PENDENT", "   DESPESES", "  HONORARIS",
       "   SUPLERTS", "     R\xe3SSEC"};
   const std::vector<std::string> column_heads(report_keys.begin() + 8, report_keys.end());
+  const std::string print_file_failed = "NO S'HA POGUT ESCRIURE EL FITXER D'IMPRESSI\xe0 ";
   for (const char* language : {"SPA", "GLG", "OCI"}) {
     Session session;
     session.RootDir = std::string(ORB_TEST_DATA) + "/../demo/";
@@ -48,6 +49,9 @@ TEST(DemoCatalogueTest, EveryFixedTextIsTranslated) {
       EXPECT_EQ(text.front() == ' ', key.front() == ' ') << language << ": " << key;
       EXPECT_EQ(text.back() == ' ', key.back() == ' ') << language << ": " << key;
     }
+    const std::string told = catalogue.Translate(print_file_failed);
+    EXPECT_NE(told, print_file_failed) << language;
+    EXPECT_EQ(told.back(), ' ') << language;  // the file name follows
     for (const std::string& key : column_heads) {
       EXPECT_EQ(catalogue.Translate(key).size(), 11u) << language << ": " << key;
     }

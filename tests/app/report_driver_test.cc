@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <vector>
 
 #include "app/program.h"
 #include "platform/memory_console.h"
 #include "ui/key_reader.h"
+#include "../report/data_writer.h"
 
 namespace orb {
 namespace {
@@ -93,6 +95,88 @@ TEST_F(ScreenRunTest, ConfirmedSelectionPrintsAndTheFormComesBack) {
   EXPECT_EQ(Run(message), 0);
   EXPECT_TRUE(fs::exists(root / "TMP" / "orbprint.tmp"));
   EXPECT_TRUE(console.ScriptEmpty());
+}
+
+// Changes Vora.ini's date separator once the form is on the screen.
+class SettingsChangingConsole : public MemoryConsole {
+ public:
+  std::string ReadKey() override {
+    if (!changed && !vora_ini.empty()) {
+      changed = true;
+      std::ifstream in(vora_ini, std::ios::binary);
+      std::string text(std::istreambuf_iterator<char>(in), {});
+      in.close();
+      text.replace(text.find("DatCaracter=/"), 13, "DatCaracter=-");
+      std::ofstream(vora_ini, std::ios::binary | std::ios::trunc) << text;
+    }
+    return MemoryConsole::ReadKey();
+  }
+  fs::path vora_ini;
+  bool changed = false;
+};
+
+TEST_F(ScreenRunTest, SeparatorsAreReadOncePerRunForFormAndReport) {
+  // The form has shown its date with "/": the report's title keeps that separator
+  // although Vora.ini now says otherwise.
+  using namespace orb::testing;
+  {
+    DataFileWriter owners(root.string() + "/", RecordKind::kOwners);
+    owners.Insert(OwnerImage(PackedCode(7), "OWNER", "ES12345678Z", {{PackedCode(101), 0}}));
+    ASSERT_EQ(owners.Close(), 0);
+    DataFileWriter properties(root.string() + "/", RecordKind::kProperties);
+    properties.Insert(PropertyImage(PackedCode(101), "PROPERTY", 0, 0, 5000));
+    ASSERT_EQ(properties.Close(), 0);
+  }
+  SettingsChangingConsole changing;
+  changing.vora_ini = root / "Vora.ini";
+  for (int field = 0; field < 3; ++field) changing.PushKeyCode(keys::kEnter);
+  changing.PushKeys("S");
+  changing.PushKeyCode(keys::kEnter);
+  changing.PushKeyCode(keys::kEscape);
+  Program program([this](std::string_view name) {
+    auto found = environment.find(std::string(name));
+    return found == environment.end() ? std::string() : found->second;
+  });
+  TerminalHooks hooks;
+  std::string message;
+  EXPECT_EQ(program.RunOnConsole(changing, hooks, message), 0);
+  ASSERT_TRUE(changing.changed);
+  std::ifstream in(root / "TMP" / "orbprint.tmp", std::ios::binary);
+  const std::string printed(std::istreambuf_iterator<char>(in), {});
+  EXPECT_NE(printed.find(" A 31/12/2026,"), std::string::npos) << printed.substr(0, 400);
+}
+
+// Keeps every screen on which the program asked for a key.
+class RecordingConsole : public MemoryConsole {
+ public:
+  std::string ReadKey() override {
+    screens.push_back(ScreenText());
+    return MemoryConsole::ReadKey();
+  }
+  std::vector<std::string> screens;
+};
+
+TEST_F(ScreenRunTest, PrintFileThatCannotBeCreatedIsToldInTheSessionLanguage) {
+  SetLanguage("SPA");
+  fs::create_directories(root / "TMP" / "orbprint.tmp");  // a directory: no file there
+  RecordingConsole recording;
+  for (int field = 0; field < 3; ++field) recording.PushKeyCode(keys::kEnter);
+  recording.PushKeys("S");
+  recording.PushKeyCode(keys::kEnter);
+  recording.PushKeys("x");  // acknowledges the message
+  recording.PushKeyCode(keys::kEscape);
+  Program program([this](std::string_view name) {
+    auto found = environment.find(std::string(name));
+    return found == environment.end() ? std::string() : found->second;
+  });
+  TerminalHooks hooks;
+  std::string message;
+  EXPECT_EQ(program.RunOnConsole(recording, hooks, message), 0);
+  bool told = false;
+  for (const std::string& screen : recording.screens) {
+    told = told || screen.find("NO SE HA PODIDO ESCRIBIR EL FICHERO") != std::string::npos;
+  }
+  EXPECT_TRUE(told);
 }
 
 TEST_F(ScreenRunTest, SpanishSessionShowsTheTranslatedForm) {

@@ -123,7 +123,8 @@ class ReportInstallation : public ::testing::Test {
     Currency currency;
     currency.SetCurrency("a,E");
     Catalogue catalogue(session_);
-    SessionReportText text(session_, catalogue, currency);
+    UserSettings settings(session_.RootDir + "Vora.ini");
+    SessionReportText text(session_, catalogue, currency, settings);
     PrintFile print(session_);
     ReportServices services{session_, files, print, currency, text, {}};
     outcome_ = PrintOneReport(services, parameters);

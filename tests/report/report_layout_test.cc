@@ -27,7 +27,8 @@ class ReportLayoutTest : public ReportInstallation {
     Currency currency;
     currency.SetCurrency("a,E");
     Catalogue catalogue(session_);
-    SessionReportText text(session_, catalogue, currency);
+    UserSettings settings(session_.RootDir + "Vora.ini");
+    SessionReportText text(session_, catalogue, currency, settings);
     PrintFile print(session_);
     EXPECT_TRUE(print.OpenPrint(session_.Output));
     ReportLayout layout(print, text, holder_, parameters_);
