@@ -6,56 +6,12 @@
 # Catalan session and once in a Spanish one.
 # Usage: form_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
-build="$(cd "$1" && pwd)"
-source_dir="$(cd "$2" && pwd)"
-rptcarry="$build/bin/rptcarry"
-
-skip() { echo "SKIP: $*"; exit 0; }
-command -v tmux >/dev/null || skip "tmux is not installed"
-[ -x "$rptcarry" ] || skip "$rptcarry has not been built"
-[ -x "$build/bin/orbdata" ] || skip "the data tool (orbdata) has not been built: no demo data"
-[ -f "$source_dir/src/platform/terminal/terminal_console.cc" ] || skip "no terminal console yet"
-[ -f "$source_dir/src/report/report.cc" ] || skip "no report yet"
-
-work="$(mktemp -d)"; [ -n "${KEEP:-}" ] && echo "work: $work"
-tmux_session="rptcarry_form_$$"
-cleanup() {
-  tmux kill-session -t "$tmux_session" 2>/dev/null
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-"$source_dir/scripts/demo-install.sh" "$build" "$work/demo" >/dev/null 2>&1 ||
-  { echo "FAIL: demo installation"; exit 1; }
-root="$work/demo"
+source "$(dirname "$0")/tmux_harness.bash" "$1" "$2" form
 print_file="$root/TMP/orbprint.tmp"
 # A print program that only notes that it ran, so that nothing waits for a printer.
 rm -f "$root/EXE/ORBPRINT" "$root/EXE/orbprint"
 printf '#!/bin/sh\necho ran >> "%s"\n' "$work/printed" > "$root/EXE/ORBPRINT"
 chmod +x "$root/EXE/ORBPRINT"
-
-pane() { tmux capture-pane -p -t "$tmux_session" 2>/dev/null; }
-# wait_for TEXT [SECONDS]: until the pane shows TEXT.
-wait_for() {
-  local text="$1" tries=$(( ${2:-10} * 10 ))
-  while [ "$tries" -gt 0 ]; do
-    pane | grep -qF -- "$text" && return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
-wait_for_file() {
-  local file="$1" tries=100
-  while [ "$tries" -gt 0 ]; do
-    [ -s "$file" ] && return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
 
 # run_form LANGUAGE DATE_LABEL FROM TO
 run_form() {

@@ -6,28 +6,7 @@
 # program ends with exit code 0, its work files gone and the terminal as it was.
 # Usage: popups_browse_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
-build="$(cd "$1" && pwd)"
-source_dir="$(cd "$2" && pwd)"
-rptcarry="$build/bin/rptcarry"
-
-skip() { echo "SKIP: $*"; exit 0; }
-command -v tmux >/dev/null || skip "tmux is not installed"
-[ -x "$rptcarry" ] || skip "$rptcarry has not been built"
-[ -x "$build/bin/orbdata" ] || skip "the data tool (orbdata) has not been built: no demo data"
-
-work="$(mktemp -d)"; [ -n "${KEEP:-}" ] && echo "work: $work"
-tmux_session="rptcarry_popups_$$"
-cleanup() {
-  tmux kill-session -t "$tmux_session" 2>/dev/null
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-"$source_dir/scripts/demo-install.sh" "$build" "$work/demo" >/dev/null 2>&1 ||
-  { echo "FAIL: demo installation"; exit 1; }
-root="$work/demo"
+source "$(dirname "$0")/tmux_harness.bash" "$1" "$2" popups
 
 # The third owner in code order, and its name as the list shows it.
 third="$(tail -n +2 "$source_dir/demo/data/owners.csv" | sort -t, -k1,1n | sed -n 3p)"
@@ -35,25 +14,6 @@ third_code="$(printf '%04d' "${third%%,*}")"
 third_name="$(echo "$third" | cut -d, -f2- | sed -E 's/^"([^"]*)".*/\1/; t; s/,.*//')"
 first_code="$(printf '%04d' "$(tail -n +2 "$source_dir/demo/data/owners.csv" | sort -t, -k1,1n | sed -n 1p | cut -d, -f1)")"
 
-pane() { tmux capture-pane -p -t "$tmux_session" 2>/dev/null; }
-wait_for() {  # TEXT [SECONDS]: until the pane shows TEXT
-  local text="$1" tries=$(( ${2:-10} * 10 ))
-  while [ "$tries" -gt 0 ]; do
-    pane | grep -qF -- "$text" && return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
-wait_gone() {  # TEXT: until the pane no longer shows TEXT
-  local text="$1" tries=100
-  while [ "$tries" -gt 0 ]; do
-    pane | grep -qF -- "$text" || return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
 keys() { tmux send-keys -t "$tmux_session" "$@"; sleep 0.3; }
 
 # 80 x 25: the help file's 80-byte records are lines of an 80-column screen.

@@ -6,51 +6,9 @@
 # the program with exit code 0 and the terminal as it was.
 # Usage: popups_calc_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
-build="$(cd "$1" && pwd)"
-source_dir="$(cd "$2" && pwd)"
-rptcarry="$build/bin/rptcarry"
-
-skip() { echo "SKIP: $*"; exit 0; }
-command -v tmux >/dev/null || skip "tmux is not installed"
-[ -x "$rptcarry" ] || skip "$rptcarry has not been built"
-[ -x "$build/bin/orbdata" ] || skip "the data tool (orbdata) has not been built: no demo data"
-
-work="$(mktemp -d)"; [ -n "${KEEP:-}" ] && echo "work: $work"
-tmux_session="rptcarry_popups_$$"
-cleanup() {
-  tmux kill-session -t "$tmux_session" 2>/dev/null
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-"$source_dir/scripts/demo-install.sh" "$build" "$work/demo" >/dev/null 2>&1 ||
-  { echo "FAIL: demo installation"; exit 1; }
-root="$work/demo"
+source "$(dirname "$0")/tmux_harness.bash" "$1" "$2" popups
 rm -f "$root/TMP/ORBCALC.TMP"
 
-pane() { tmux capture-pane -p -t "$tmux_session" 2>/dev/null; }
-# wait_for TEXT [SECONDS]: until the pane shows TEXT.
-wait_for() {
-  local text="$1" tries=$(( ${2:-10} * 10 ))
-  while [ "$tries" -gt 0 ]; do
-    pane | grep -qF -- "$text" && return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
-# wait_gone TEXT: until the pane no longer shows TEXT.
-wait_gone() {
-  local text="$1" tries=100
-  while [ "$tries" -gt 0 ]; do
-    pane | grep -qF -- "$text" || return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
 keys() { tmux send-keys -t "$tmux_session" "$@"; }
 
 # The day after the work date of the demo session, as the calendar gives it (d/m/yyyy).
