@@ -86,6 +86,9 @@ class DataFile {
   sqlite3_stmt* Prepare(sqlite3_stmt*& slot, const std::string& sql);
   sqlite3_stmt* ScanStatement(int key, Seek seek);
   sqlite3_stmt* InsertKeyStatement(size_t key);
+  // Runs `sql` (cached in `slot`) with the record's position as ?1 and its bytes as ?2.
+  int16_t WriteRecordRow(sqlite3_stmt*& slot, const char* sql, int64_t position,
+                         const void* record, int length);
   bool CursorUsable(Seek seek, int key) const;
   void ResetCursor();
   int16_t BeginRead();

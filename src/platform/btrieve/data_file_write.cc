@@ -124,15 +124,9 @@ int16_t DataFile::Insert(const uint8_t* record, int key) {
   if (status == kBtrOk && first_unique < keys) status = insert_key(first_unique);
   if (status == kBtrOk) {
     wrote_ = true;
-    sqlite3_stmt* stmt = Prepare(stmts_->insert_record,
-                                 "INSERT INTO records(position, data) VALUES (?1, ?2)");
-    if (stmt == nullptr) {
-      status = kBtrIoError;
-    } else {
-      sqlite3_bind_int64(stmt, 1, position);
-      sqlite3_bind_blob(stmt, 2, record, length, SQLITE_STATIC);
-      status = Status(Run(stmt));
-    }
+    status = WriteRecordRow(stmts_->insert_record,
+                            "INSERT INTO records(position, data) VALUES (?1, ?2)", position,
+                            record, length);
   }
   for (size_t k = 0; k < keys && status == kBtrOk; ++k) {
     if (indexed[k] && k != first_unique) status = insert_key(k);
@@ -209,15 +203,9 @@ int16_t DataFile::Update(const uint8_t* record) {
   }
   if (status == kBtrOk) {
     wrote_ = true;
-    sqlite3_stmt* stmt = Prepare(stmts_->update_record,
-                                 "UPDATE records SET data = ?2 WHERE position = ?1");
-    if (stmt == nullptr) {
-      status = kBtrIoError;
-    } else {
-      sqlite3_bind_int64(stmt, 1, position);
-      sqlite3_bind_blob(stmt, 2, record, length, SQLITE_STATIC);
-      status = Status(Run(stmt));
-    }
+    status = WriteRecordRow(stmts_->update_record,
+                            "UPDATE records SET data = ?2 WHERE position = ?1", position, record,
+                            length);
   }
   for (size_t k = 0; k < keys && status == kBtrOk; ++k) {
     const std::string table = Table(static_cast<int>(k));
@@ -336,6 +324,15 @@ int16_t DataFile::EndBulk() {
   const std::string cache = "PRAGMA cache_size=-" + std::to_string(kCacheKiB);
   sqlite3_exec(db_, cache.c_str(), nullptr, nullptr, nullptr);
   return status;
+}
+
+int16_t DataFile::WriteRecordRow(sqlite3_stmt*& slot, const char* sql, int64_t position,
+                                 const void* record, int length) {
+  sqlite3_stmt* stmt = Prepare(slot, sql);
+  if (stmt == nullptr) return kBtrIoError;
+  sqlite3_bind_int64(stmt, 1, position);
+  sqlite3_bind_blob(stmt, 2, record, length, SQLITE_STATIC);
+  return Status(Run(stmt));
 }
 
 }  // namespace orb::btr
