@@ -30,7 +30,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 void WriteUsage(std::ostream& out) {
-  out << "Usage: rptcarry [--session | --help | --version]\n"
+  out << "Usage: rptcarry [--session | --keytest | --help | --version]\n"
+         "       rptcarry --date DATE --from CODE --to CODE [--no-print-program]\n"
          "\n"
          "Carry-over report of the property-management suite: choose a closing date and a\n"
          "range of owners on the form, and the report goes to the suite's print program.\n"
@@ -39,6 +40,12 @@ void WriteUsage(std::ostream& out) {
          "\n"
          "Options:\n"
          "  --session   show the session as gathered at start-up, and stop\n"
+         "  --keytest   show the code of each key pressed (Escape twice leaves)\n"
+         "  --date, --from, --to\n"
+         "              print one report without the form: the closing date and the\n"
+         "              first and last owner code, as typed on the form\n"
+         "  --no-print-program\n"
+         "              with --date: leave the print file without starting ORBPRINT\n"
          "  --help      show this text, and stop\n"
          "  --version   show the version, and stop\n";
 }
