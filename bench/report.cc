@@ -16,7 +16,7 @@
 
 #include "../tests/report/data_writer.h"
 #include "app/batch.h"
-#include "app/session.h"
+#include "core/session.h"
 #include "platform/clock.h"
 
 namespace {

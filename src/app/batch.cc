@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "app/session_init.h"
 #include "data/file_table.h"
 #include "format/currency.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "core/session.h"
 #include "app/session_init.h"
 #include "platform/clock.h"
 #include "report/report_parameters.h"

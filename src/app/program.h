@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "app/report_driver.h"
-#include "app/session.h"
+#include "core/session.h"
 #include "app/session_init.h"
 #include "format/currency.h"
 #include "platform/console.h"

@@ -1,6 +1,6 @@
 #include "app/report_driver.h"
 
-#include "app/colour.h"
+#include "core/colour.h"
 #include "data/file_table.h"
 #include "format/dates.h"
 #include "format/user_settings.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/catalogue.h"
-#include "app/session.h"
+#include "core/catalogue.h"
+#include "core/session.h"
 #include "format/currency.h"
 #include "platform/clock.h"
 #include "platform/console.h"

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/number_text.h"
-#include "app/settings.h"
+#include "core/number_text.h"
+#include "core/settings.h"
 #include "format/packed_digits.h"
 #include "platform/host_path.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/session.h"
+#include "core/session.h"
 
 namespace orb {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "format/packed_digits.h"
 #include "platform/cp850.h"
 #include "platform/host_path.h"

@@ -6,7 +6,7 @@
 
 #include <ostream>
 
-#include "app/session.h"
+#include "core/session.h"
 
 namespace orb {
 

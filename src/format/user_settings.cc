@@ -1,6 +1,6 @@
 #include "format/user_settings.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 namespace orb {
 

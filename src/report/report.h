@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "app/session.h"
+#include "core/session.h"
 #include "format/currency.h"
 #include "report/layout.h"
 #include "report/print_file.h"

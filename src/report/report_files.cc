@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 namespace orb {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/session.h"
+#include "core/session.h"
 #include "data/file_table.h"
 #include "data/records.h"
 

@@ -4,8 +4,8 @@
 // one UserSettings so that the form and the report read each of them once per run.
 #pragma once
 
-#include "app/catalogue.h"
-#include "app/session.h"
+#include "core/catalogue.h"
+#include "core/session.h"
 #include "format/currency.h"
 #include "format/user_settings.h"
 #include "report/report_text.h"

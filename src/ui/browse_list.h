@@ -20,8 +20,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/colour.h"
-#include "app/session.h"
+#include "core/colour.h"
+#include "core/session.h"
 #include "data/file_table.h"
 #include "platform/console.h"
 #include "ui/exit_keys.h"

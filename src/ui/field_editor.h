@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/colour.h"
+#include "core/colour.h"
 #include "platform/clipboard.h"
 #include "platform/console.h"
 #include "ui/exit_keys.h"

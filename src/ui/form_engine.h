@@ -16,8 +16,8 @@
 #include <functional>
 #include <string>
 
-#include "app/colour.h"
-#include "app/session.h"
+#include "core/colour.h"
+#include "core/session.h"
 #include "platform/console.h"
 #include "ui/exit_keys.h"
 #include "ui/field_editor.h"

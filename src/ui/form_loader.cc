@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/item_reader.h"
+#include "core/item_reader.h"
 #include "platform/host_path.h"
 
 namespace orb {

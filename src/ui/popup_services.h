@@ -3,8 +3,8 @@
 // the user's separators, the session and the clock. Everything is owned elsewhere.
 #pragma once
 
-#include "app/colour.h"
-#include "app/session.h"
+#include "core/colour.h"
+#include "core/session.h"
 #include "format/user_settings.h"
 #include "platform/clock.h"
 #include "platform/console.h"

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/colour.h"
-#include "app/session.h"
+#include "core/colour.h"
+#include "core/session.h"
 #include "platform/console.h"
 
 namespace orb {

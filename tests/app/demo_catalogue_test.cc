@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "ui/form_loader.h"
 
 namespace orb {

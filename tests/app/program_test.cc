@@ -5,7 +5,7 @@
 
 #include "app/command_line.h"
 #include "platform/memory_console.h"
-#include "temp_dir.h"
+#include "../core/temp_dir.h"
 
 namespace orb {
 namespace {

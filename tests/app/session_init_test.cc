@@ -3,7 +3,7 @@
 #include <map>
 
 #include "format/packed_digits.h"
-#include "temp_dir.h"
+#include "../core/temp_dir.h"
 
 namespace orb {
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
-#include "app/session.h"
+#include "core/catalogue.h"
+#include "core/session.h"
 #include "data/file_table.h"
 #include "format/currency.h"
 #include "platform/clock.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <random>
 
-#include "../app/temp_dir.h"
+#include "../core/temp_dir.h"
 
 namespace orb {
 namespace {

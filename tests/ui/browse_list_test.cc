@@ -11,7 +11,7 @@
 #include <memory>
 #include <random>
 
-#include "../app/temp_dir.h"
+#include "../core/temp_dir.h"
 #include "../report/data_writer.h"
 #include "format/packed_digits.h"
 #include "paced_console.h"

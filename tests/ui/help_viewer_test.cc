@@ -8,7 +8,7 @@
 #include <fstream>
 #include <random>
 
-#include "../app/temp_dir.h"
+#include "../core/temp_dir.h"
 #include "paced_console.h"
 #include "platform/process.h"
 

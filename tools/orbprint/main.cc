@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "orbprint/device.h"
 #include "orbprint/page_layout.h"
 #include "orbprint/pdf_render.h"

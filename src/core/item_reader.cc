@@ -1,6 +1,6 @@
-#include "app/item_reader.h"
+#include "core/item_reader.h"
 
-#include "app/number_text.h"
+#include "core/number_text.h"
 
 namespace orb {
 namespace {

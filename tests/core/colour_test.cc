@@ -1,4 +1,4 @@
-#include "app/colour.h"
+#include "core/colour.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

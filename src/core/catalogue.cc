@@ -1,8 +1,8 @@
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 
 #include <cstdio>
 
-#include "app/item_reader.h"
+#include "core/item_reader.h"
 #include "platform/host_path.h"
 
 namespace orb {

@@ -1,7 +1,7 @@
 // The colour selector as it reaches the screen.
 #include <gtest/gtest.h>
 
-#include "app/colour.h"
+#include "core/colour.h"
 #include "platform/memory_console.h"
 
 namespace orb {

@@ -1,4 +1,4 @@
-#include "app/item_reader.h"
+#include "core/item_reader.h"
 
 #include <gtest/gtest.h>
 
