@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "core/catalogue.h"
+#include "delivery/month_end.h"
 #include "app/session_init.h"
 #include "data/file_table.h"
 #include "format/currency.h"
@@ -49,6 +50,7 @@ BatchArguments ParseBatchArguments(const std::vector<std::string>& arguments,
                                    BatchRequest& request, std::string& error) {
   bool any = false;
   bool seen_date = false, seen_from = false, seen_to = false, seen_no_print = false;
+  bool seen_statements = false, seen_export = false, seen_mail = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
     std::string* value = nullptr;
@@ -62,6 +64,19 @@ BatchArguments ParseBatchArguments(const std::vector<std::string>& arguments,
     } else if (a == "--to") {
       value = &request.To;
       seen = &seen_to;
+    } else if (a == "--statements" || a == "--export" || a == "--mail") {
+      value = a == "--statements" ? &request.Statements
+              : a == "--export"   ? &request.Export
+                                  : &request.Mail;
+      seen = a == "--statements" ? &seen_statements : a == "--export" ? &seen_export : &seen_mail;
+    } else if (a == "--resend") {
+      if (request.Resend) {
+        error = "--resend given twice";
+        return BatchArguments::kError;
+      }
+      request.Resend = true;
+      any = true;
+      continue;
     } else if (a == "--no-print-program") {
       if (seen_no_print) {
         error = "--no-print-program given twice";
@@ -89,6 +104,19 @@ BatchArguments ParseBatchArguments(const std::vector<std::string>& arguments,
   if (!any) return BatchArguments::kNone;
   if (!seen_date || !seen_from || !seen_to) {
     error = "a batch report needs --date, --from and --to";
+    return BatchArguments::kError;
+  }
+  if (seen_mail && !seen_statements) {
+    error = "--mail needs --statements DIR (the statements it sends)";
+    return BatchArguments::kError;
+  }
+  if (request.Resend && !seen_mail) {
+    error = "--resend goes with --mail";
+    return BatchArguments::kError;
+  }
+  if ((seen_statements && IsBlank(request.Statements)) ||
+      (seen_export && IsBlank(request.Export)) || (seen_mail && IsBlank(request.Mail))) {
+    error = "--statements, --export and --mail need a name that is not blank";
     return BatchArguments::kError;
   }
   return BatchArguments::kBatch;
@@ -147,15 +175,23 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   Catalogue catalogue(session);
   UserSettings settings(session.RootDir + "Vora.ini");
   SessionReportText text(session, catalogue, currency, settings);
+  MonthEndDelivery delivery(session, text, files, parameters, clock,
+                            {request.Statements, request.Export, request.Mail, request.Resend,
+                             request.Sendmail});
+  if (!delivery.Prepare(err)) {
+    files.CloseReportFiles();
+    return kBatchFailed;
+  }
   PrintFile print(session);
   ReportServices services{session, files, print, currency, text, {}};
   if (request.StartPrintProgram) services.start_print_program = StartPrintProgram;
-  const ReportOutcome outcome = PrintOneReport(services, parameters);
+  const ReportOutcome outcome = PrintOneReport(services, parameters, delivery.Observer());
   files.CloseReportFiles();
   if (!outcome.print_file_written) {
     err << "rptcarry: " << cp850::ToUtf8(outcome.message) << "\n";
-    return kBatchFailed;
   }
+  const bool delivered = delivery.Finish(outcome.print_file_written, err);
+  if (!outcome.print_file_written || !delivered) return kBatchFailed;
   return kBatchOk;
 }
 
@@ -170,11 +206,14 @@ std::optional<int> RunBatchFromArguments(const std::vector<std::string>& argumen
     case BatchArguments::kError:
       err << "rptcarry: " << error << "\n"
                 << "usage: rptcarry --date DD/MM/YYYY --from CODE --to CODE"
-                   " [--no-print-program]\n";
+                   " [--no-print-program]\n"
+                   "         [--statements DIR] [--export FILE.csv|FILE.xlsx]"
+                   " [--mail CONTACTS.csv [--resend]]\n";
       return kBatchRefused;
     case BatchArguments::kBatch:
       break;
   }
+  request.Sendmail = environment("ORBSENDMAIL");
   const Session session = InitSession(environment);
   SystemClock clock;
   return RunBatchReport(session, request, clock, err);

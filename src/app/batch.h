@@ -1,10 +1,12 @@
 // Batch entry: one report from the command line, for month-end scripts:
 //   rptcarry --date D --from A --to B [--no-print-program]
+//            [--statements DIR] [--export FILE] [--mail CONTACTS.csv [--resend]]
 // The three texts are taken as an operator types them into the selection form and get
 // the form's checks (a real date; codes of digits and blanks only; a first owner not
 // above the last). A refused selection is told on the error stream with exit code 2.
 // Otherwise one report is printed and, unless --no-print-program is given, the print
-// program is started on it and waited for, as after a report chosen on the form.
+// program is started on it and waited for, as after a report chosen on the form. The
+// statements, the export and the mailing are made from the same walk over the owners.
 #pragma once
 
 #include <iosfwd>
@@ -24,6 +26,12 @@ struct BatchRequest {
   std::string From;
   std::string To;
   bool StartPrintProgram = true;
+  // Month-end outputs beside the report (see delivery/month_end.h).
+  std::string Statements;  // --statements DIR
+  std::string Export;      // --export FILE.csv | FILE.xlsx
+  std::string Mail;        // --mail CONTACTS.csv
+  bool Resend = false;     // --resend
+  std::string Sendmail;    // ORBSENDMAIL
 };
 
 enum class BatchArguments { kNone, kBatch, kError };

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -167,6 +169,28 @@ bool WriteFile(std::string_view suite_name, std::string_view content) {
   if (f == nullptr) return false;
   const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
   return std::fclose(f) == 0 && ok;
+}
+
+bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name) {
+  const auto from = HostPath(from_suite_name);
+  const auto to = HostPath(to_suite_name);
+  return from && to && std::rename(from->c_str(), to->c_str()) == 0;
+}
+
+bool MakeDirectories(std::string_view suite_name) {
+  const auto path = HostPath(suite_name);
+  if (!path) return false;
+  struct stat st{};
+  for (size_t end = 1; end <= path->size(); ++end) {
+    if (end < path->size() && (*path)[end] != '/') continue;
+    const std::string part = path->substr(0, end);
+    if (::stat(part.c_str(), &st) == 0) {
+      if (!S_ISDIR(st.st_mode)) return false;
+      continue;
+    }
+    if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  }
+  return ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string GetEnv(const char* name) {

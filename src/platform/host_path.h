@@ -35,6 +35,11 @@ bool ReadFile(std::string_view suite_name, std::string& out,
               size_t max_bytes = size_t{1} << 30);
 // Writes out as the whole content of the file (created or emptied).
 bool WriteFile(std::string_view suite_name, std::string_view content);
+// Renames a file, replacing the target at once when it exists (both in one directory
+// tree of the same file system): readers see the old file or the new one, never part.
+bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name);
+// Creates the directory and any missing parents; true when it exists afterwards.
+bool MakeDirectories(std::string_view suite_name);
 
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);

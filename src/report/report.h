@@ -15,14 +15,16 @@
 #include "report/layout.h"
 #include "report/print_file.h"
 #include "report/report_files.h"
+#include "report/report_lines.h"
 #include "report/report_parameters.h"
 #include "report/report_text.h"
 
 namespace orb {
 
 // One report over the owners FromOwnerKey..ToOwnerKey, written to the open print file.
+// The observer, when given, sees each line as it is printed (see report_lines.h).
 void PrintReport(ReportFiles& files, const ReportParameters& parameters,
-                 ReportLayout& layout);
+                 ReportLayout& layout, ReportLineObserver* observer = nullptr);
 
 // Starts the print program (Session.ExeDir + "ORBPRINT", no arguments) and waits for
 // it; returns its exit code or -1 when it could not be started.
@@ -45,7 +47,9 @@ struct ReportOutcome {
   int print_program_status = 0;    // the print program's exit code; -1: not started
 };
 
-// The driver's steps from opening the print file to the end of the print program.
-ReportOutcome PrintOneReport(ReportServices& services, const ReportParameters& parameters);
+// The driver's steps from opening the print file to the end of the print program; the
+// observer, when given, sees the report's lines while the print file is written.
+ReportOutcome PrintOneReport(ReportServices& services, const ReportParameters& parameters,
+                             ReportLineObserver* observer = nullptr);
 
 }  // namespace orb
