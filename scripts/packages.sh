@@ -3,6 +3,8 @@
 set -euo pipefail
 needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
         tmux)
+# Owner statements (PDF) and the spreadsheet export; the tests read them back.
+needed+=(libhpdf-dev libxlsxwriter-dev poppler-utils python3)
 missing=()
 for p in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
