@@ -10,14 +10,10 @@ namespace {
 constexpr char kStatementAmountSpec[] = "ZZ,ZZZ,ZZZ,ZZ9";
 
 // Writes the bytes aside and renames them into place.
-bool WriteWhole(const std::string& file, const std::string& bytes) {
-  const std::string aside = file + ".part";
-  if (!WriteFile(aside, bytes)) {
-    RemoveFile(aside);
-    return false;
-  }
-  if (!RenameFile(aside, file)) {
-    RemoveFile(aside);
+bool WriteWhole(const ResolvedDirectory& dir, const std::string& name, const std::string& bytes) {
+  const std::string aside = name + ".part";
+  if (!dir.WriteFile(aside, bytes) || !dir.RenameFile(aside, name)) {
+    dir.RemoveFile(aside);
     return false;
   }
   return true;
@@ -45,6 +41,7 @@ bool StatementWriter::Prepare(std::string& error) {
     return false;
   }
   RemoveFile(probe);
+  directory_ = std::make_unique<ResolvedDirectory>(month_directory_);
   texts_.heading = text_.Translate("LIQUIDACI\xe0 AL PROPIETARI");
   texts_.at = text_.Translate(" A ");
   texts_.tax_id = text_.Translate("NIF: ");
@@ -84,7 +81,7 @@ void StatementWriter::OnReportLine(const ReportLine& line) {
       std::string pdf, error;
       if (!RenderStatementPdf(document, pdf, error)) {
         errors_.push_back("statement of owner " + owner + ": " + error);
-      } else if (!WriteWhole(file, pdf)) {
+      } else if (!directory_ || !WriteWhole(*directory_, owner + ".pdf", pdf)) {
         errors_.push_back("cannot write the statement " + file);
       } else {
         written_.push_back({owner, TrimBlanks(line.owner_name), file});

@@ -7,10 +7,12 @@
 // separators, date order).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "delivery/statement_pdf.h"
+#include "platform/host_path.h"
 #include "report/report_files.h"
 #include "report/report_lines.h"
 #include "report/report_parameters.h"
@@ -57,6 +59,7 @@ class StatementWriter : public ReportLineObserver {
   Texts texts_;
   const ReportParameters& parameters_;
   std::string month_directory_;
+  std::unique_ptr<ResolvedDirectory> directory_;  // set by Prepare
   std::vector<StatementRow> rows_;  // the current owner's property lines
   std::vector<WrittenStatement> written_;
   std::vector<std::string> errors_;

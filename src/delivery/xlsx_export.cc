@@ -27,7 +27,10 @@ class XlsxExport : public ReportExport {
       return false;
     }
     std::fclose(probe);
-    workbook_ = workbook_new(path->c_str());
+    // Rows go to the file as they come, instead of being held until the end.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    workbook_ = workbook_new_opt(path->c_str(), &options);
     if (workbook_ == nullptr) {
       RemoveFile(aside_);
       error = "cannot write the export file " + file_;

@@ -193,6 +193,38 @@ bool MakeDirectories(std::string_view suite_name) {
   return ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+ResolvedDirectory::ResolvedDirectory(std::string_view suite_name) {
+  const auto path = HostPath(suite_name);
+  if (!path) return;
+  host_dir_ = *path;
+  if (host_dir_.empty() || host_dir_.back() != '/') host_dir_ += '/';
+  valid_ = true;
+}
+
+std::string ResolvedDirectory::Path(std::string_view name) const {
+  return host_dir_ + cp850::ToUtf8(name);
+}
+
+bool ResolvedDirectory::WriteFile(std::string_view name, std::string_view content) const {
+  if (!valid_ || name.find_first_of("/\\") != std::string_view::npos) return false;
+  std::FILE* f = std::fopen(Path(name).c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+bool ResolvedDirectory::RenameFile(std::string_view from, std::string_view to) const {
+  if (!valid_ || from.find_first_of("/\\") != std::string_view::npos ||
+      to.find_first_of("/\\") != std::string_view::npos)
+    return false;
+  return std::rename(Path(from).c_str(), Path(to).c_str()) == 0;
+}
+
+bool ResolvedDirectory::RemoveFile(std::string_view name) const {
+  if (!valid_ || name.find_first_of("/\\") != std::string_view::npos) return false;
+  return ::unlink(Path(name).c_str()) == 0;
+}
+
 std::string GetEnv(const char* name) {
   const char* value = std::getenv(name);
   return value ? cp850::FromUtf8(value) : std::string();

@@ -41,6 +41,25 @@ bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name
 // Creates the directory and any missing parents; true when it exists afterwards.
 bool MakeDirectories(std::string_view suite_name);
 
+// Files the program names itself inside one directory (statements "0012.pdf" and the
+// like): the directory is resolved once, and the names inside it are taken exactly as
+// written, without matching case, so that writing thousands of files does not read the
+// directory for each one. Names are plain file names in code page 850, without slashes.
+class ResolvedDirectory {
+ public:
+  explicit ResolvedDirectory(std::string_view suite_name);
+  // False when the name resolved to no directory path.
+  bool Valid() const { return valid_; }
+  bool WriteFile(std::string_view name, std::string_view content) const;
+  bool RenameFile(std::string_view from, std::string_view to) const;
+  bool RemoveFile(std::string_view name) const;
+
+ private:
+  std::string Path(std::string_view name) const;
+  std::string host_dir_;  // ends with "/"
+  bool valid_ = false;
+};
+
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);
 

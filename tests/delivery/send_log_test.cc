@@ -84,5 +84,24 @@ TEST_F(SendLogTest, MalformedLogsAreRefusedWithTheirLine) {
   EXPECT_FALSE(directory.Load(error));
 }
 
+TEST_F(SendLogTest, RandomAndTruncatedLogsNeverCrash) {
+  const std::string good = "owner,email,file,closing_date,time,result,detail\r\n"
+                           "0001,a@x.example,\"/st/a,b.pdf\",2026-12-31,t,sent,\r\n";
+  uint32_t seed = 11;
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = good.substr(0, round < 100 ? round * good.size() / 100 : good.size());
+    for (int k = 0; round >= 100 && k < 3; ++k) {
+      seed = seed * 1664525u + 1013904223u;
+      bytes[(seed >> 8) % bytes.size()] = "\",\r\n\0x"[(seed >> 4) % 6];
+    }
+    Write("sent.csv", bytes);
+    SendLog log(LogFile());
+    std::string error;
+    if (!log.Load(error)) {
+      EXPECT_EQ(error.rfind(LogFile() + " line ", 0), 0u) << error;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orb::testing

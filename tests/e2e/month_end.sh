@@ -164,8 +164,10 @@ import csv, re, sys, zipfile
 import xml.etree.ElementTree as ET
 ns = {'m': 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'}
 z = zipfile.ZipFile(sys.argv[1])
-shared = [''.join(t.text or '' for t in si.iter('{%s}t' % ns['m']))
-          for si in ET.fromstring(z.read('xl/sharedStrings.xml')).findall('m:si', ns)]
+shared = []
+if 'xl/sharedStrings.xml' in z.namelist():
+    shared = [''.join(t.text or '' for t in si.iter('{%s}t' % ns['m']))
+              for si in ET.fromstring(z.read('xl/sharedStrings.xml')).findall('m:si', ns)]
 sheet = ET.fromstring(z.read('xl/worksheets/sheet1.xml'))
 pane = sheet.find('.//m:pane', ns)
 assert pane is not None and pane.get('ySplit') == '1' and pane.get('state') == 'frozen'
@@ -183,8 +185,12 @@ for row in sheet.findall('m:sheetData/m:row', ns):
     cells = {}
     for c in row.findall('m:c', ns):
         col = re.match('[A-Z]+', c.get('r')).group(0)
-        v = c.find('m:v', ns)
-        value = shared[int(v.text)] if c.get('t') == 's' else float(v.text)
+        if c.get('t') == 'inlineStr':
+            value = ''.join(t.text or '' for t in c.iter('{%s}t' % ns['m']))
+        elif c.get('t') == 's':
+            value = shared[int(c.find('m:v', ns).text)]
+        else:
+            value = float(c.find('m:v', ns).text)
         cells[col] = (value, c.get('s', '0'))
     rows.append(cells)
 expected = list(csv.reader(open(sys.argv[2], encoding='utf-8', newline='')))
