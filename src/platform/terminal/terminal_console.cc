@@ -183,6 +183,13 @@ bool TerminalConsole::Start(std::string& error) {
 
 TerminalConsole::~TerminalConsole() {
   if (curses_->screen == nullptr) return;
+  // Leave a blank screen behind: a terminal without an alternate screen keeps what it
+  // shows, and tmux carries lines of the alternate screen into the shell's when the
+  // size changed since it was entered.
+  if (TakeResizeSignal()) CheckSize();
+  attrset(A_NORMAL);
+  erase();
+  refresh();
   std::string bytes = kMouseOff;
   if (cursor_styles_) bytes += kCursorStyleReset;
   WriteRaw(bytes);
