@@ -32,6 +32,14 @@ cursor_row() { tmux display-message -p -t "$tmux_session" '#{cursor_y}'; }
 # A terminal without colours, whose terminfo strings carry padding.
 start 100 30 vt100
 wait_for "Data de tancament:" || { fail "vt100: no form"; pane; }
+tmux send-keys -t "$tmux_session" Escape
+if ended "vt100"; then
+  pane | grep -qF '$<' && fail "vt100: padding marks printed raw: $(pane | grep -F '$<')"
+  pane | grep -q "propietari" && fail "vt100: the form is left on the shell's screen"
+fi
+
+start 100 30 vt100
+wait_for "Data de tancament:" || { fail "vt100: no form"; pane; }
 first_row=$(cursor_row)
 tmux send-keys -t "$tmux_session" Enter
 sleep 0.3
@@ -63,10 +71,7 @@ for _ in 1 2 3 4; do
   tmux send-keys -t "$tmux_session" Escape
   sleep 0.5
 done
-if ended "vt100"; then
-  pane | grep -qF '$<' && fail "vt100: padding marks printed raw: $(pane | grep -F '$<')"
-  pane | grep -q "propietari" && fail "vt100: the form is left on the shell's screen"
-fi
+ended "vt100: Escape from the calendar"
 
 # Escape leaves the request to enlarge the terminal.
 start 100 30
@@ -79,7 +84,7 @@ ended "small: Escape on the request to enlarge"
 # Too small at first, then enlarged: leaving keeps nothing of the form.
 start 60 20
 wait_for "massa petita" || fail "enlarged: no request to enlarge the terminal"
-tmux resize-window -t "$tmux_session" -x 120 -y 40
+tmux resize-window -t "$tmux_session" -x 100 -y 30
 wait_for "Data de tancament:" || fail "enlarged: no form after enlarging"
 tmux send-keys -t "$tmux_session" Escape
 if ended "enlarged"; then
