@@ -28,6 +28,21 @@ reversed_owner() {
     grep -o '[0-9]\{4\}'
 }
 cursor_row() { tmux display-message -p -t "$tmux_session" '#{cursor_y}'; }
+# until COMMAND...: until the command succeeds, for at most ten seconds.
+until_true() {
+  local tries=100
+  while [ "$tries" -gt 0 ]; do
+    "$@" && return 0
+    sleep 0.1
+    tries=$((tries - 1))
+  done
+  return 1
+}
+row_is() { [ "$(cursor_row)" = "$1" ]; }
+row_is_not() { [ "$(cursor_row)" != "$1" ]; }
+owner_reversed() { [ -n "$(reversed_owner)" ]; }
+owner_reversed_other_than() { local now; now=$(reversed_owner); [ -n "$now" ] && [ "$now" != "$1" ]; }
+day_reversed() { tmux capture-pane -e -p -t "$tmux_session" | grep -q "${esc}\[7m$1${esc}"; }
 
 # A terminal without colours, whose terminfo strings carry padding.
 start 100 30 vt100
@@ -42,29 +57,23 @@ start 100 30 vt100
 wait_for "Data de tancament:" || { fail "vt100: no form"; pane; }
 first_row=$(cursor_row)
 tmux send-keys -t "$tmux_session" Enter
-sleep 0.3
-[ "$(cursor_row)" != "$first_row" ] || fail "Enter did not move to the next field"
+until_true row_is_not "$first_row" || fail "Enter did not move to the next field"
 tmux send-keys -t "$tmux_session" -H 1b 09
-sleep 0.3
-[ "$(cursor_row)" = "$first_row" ] || fail "ESC TAB did not move back to the first field"
+until_true row_is "$first_row" || fail "ESC TAB did not move back to the first field"
 tmux send-keys -t "$tmux_session" Enter
+until_true row_is_not "$first_row" || fail "Enter did not move to the next field again"
 tmux send-keys -t "$tmux_session" F4
 wait_for "CODI" || fail "vt100: no owners' list"
-sleep 0.3
+until_true owner_reversed || fail "vt100: the owners' list highlights no owner in reverse video"
 first=$(reversed_owner)
-[ -n "$first" ] || fail "vt100: the owners' list highlights no owner in reverse video"
 tmux send-keys -t "$tmux_session" Down
-sleep 0.3
-second=$(reversed_owner)
-[ -n "$second" ] && [ "$second" != "$first" ] ||
-  fail "vt100: Down did not move the reverse highlight ($first, then $second)"
+until_true owner_reversed_other_than "$first" ||
+  fail "vt100: Down did not move the reverse highlight from $first"
 tmux send-keys -t "$tmux_session" Escape
 wait_gone "CODI" || fail "vt100: the owners' list did not close"
 tmux send-keys -t "$tmux_session" M-c
 wait_for "2026" || fail "vt100: no calendar"
-sleep 0.3
-tmux capture-pane -e -p -t "$tmux_session" | grep -q "${esc}\[7m31${esc}" ||
-  fail "vt100: the calendar does not show the working day in reverse video"
+until_true day_reversed 31 || fail "vt100: the calendar does not show the working day in reverse video"
 # Escape closes the calendar, goes back to the first field and leaves.
 for _ in 1 2 3 4; do
   pane | grep -q "EDGES-DONE" && break
