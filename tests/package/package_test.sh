@@ -33,7 +33,9 @@ if [ "$package_build" != "$build" ]; then
     -DORB_SANITIZE=OFF -DORB_BUILD_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; stop "configuring $package_build"; }
 fi
-# Other tests run beside this one: the build yields to them.
+# Other tests run beside this one: the build yields to them. Paths relative to the source
+# let a compiler cache serve this build from another checkout's.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$source_dir}"
 nice -n 10 cmake --build "$package_build" --target orb_package_contents -j 2 \
   >"$work/build.log" 2>&1 || { tail -50 "$work/build.log"; stop "building the programs"; }
 (cd "$work" && cpack -G DEB --config "$package_build/CPackConfig.cmake" -B "$work/cpack") \
