@@ -32,10 +32,13 @@ install(FILES ${ORB_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Everything the package holds that is built; the package test builds only this.
 add_custom_target(orb_package_contents DEPENDS rptcarry orbprint orbdata orb_man_pages)
 
-# The demo installation as it stands in the tree; its data files are built where it
-# is laid out (rptcarry-demo), not here.
+# The demo installation as it stands in the tree, without the scripts that made its help
+# pages and CSV files; its data files are built where it is laid out (rptcarry-demo).
+# Its texts are code page 850, as an installation's are: lintian is told so.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/rptcarry/demo
-        USE_SOURCE_PERMISSIONS PATTERN ".keep" EXCLUDE)
+        USE_SOURCE_PERMISSIONS PATTERN ".keep" EXCLUDE PATTERN "*.py" EXCLUDE)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME rptcarry)
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${ORB_DOC_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/tools/orbdata/README.md DESTINATION ${ORB_DOC_DIR}
