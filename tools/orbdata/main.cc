@@ -5,10 +5,15 @@
 
 #include "commands.h"
 
+#ifndef ORB_VERSION
+#define ORB_VERSION "0"
+#endif
+
 namespace {
 
 constexpr char kUsage[] =
     "usage:\n"
+    "  orbdata --help | --version\n"
     "  orbdata create DATAFILE DICTIONARY\n"
     "      creates an empty data file from a dictionary (.xdf); an existing file is\n"
     "      left alone\n"
@@ -49,6 +54,10 @@ int main(int argc, char** argv) {
   if (args.empty()) return Usage();
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("orbdata %s\n", ORB_VERSION);
     return 0;
   }
   const std::string command = args[0];
