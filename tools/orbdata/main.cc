@@ -38,6 +38,8 @@ constexpr char kUsage[] =
     "  payments     property,date,amount,state\n"
     "Codes are decimal digits, dates YYYY-MM-DD, amounts whole hundredths, fee_percent a\n"
     "decimal number with a point. A data file name without extension gets \".dat\".\n"
+    "Fields are separated by ',' or, as spreadsheets here save CSV, by ';' (then with a\n"
+    "decimal comma); the header line decides.\n"
     "Exit codes: 0 done, 1 the file or the record manager failed, 2 bad input.\n";
 
 int Usage() {
