@@ -5,6 +5,9 @@ needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-
         tmux)
 # Owner statements (PDF) and the spreadsheet export; the tests read them back.
 needed+=(libhpdf-dev libxlsxwriter-dev poppler-utils python3)
+# The Debian package and its man pages: dpkg-shlibdeps and file for the library
+# dependencies, man and groff to check the pages.
+needed+=(dpkg-dev file man-db groff-base)
 missing=()
 for p in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
