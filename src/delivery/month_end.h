@@ -9,7 +9,6 @@
 
 #include <iosfwd>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "delivery/contacts.h"
