@@ -59,6 +59,8 @@ int Program::Run(std::ostream& err) {
   int exit_code;
   {
     // A signal that ends the run removes its work files and gives the terminal back.
+    // Stale ones go first, so that the names armed are the ones this run creates.
+    RemoveScreenRunWorkFiles(session_);
     EndSignalScope end_signals(ScreenRunWorkFiles(session_), RestoreTerminalAndDisarm);
     TerminalConsoleHooks hooks(*console);
     console->SetCursorShape(0);
