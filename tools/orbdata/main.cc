@@ -5,10 +5,15 @@
 
 #include "commands.h"
 
+#ifndef ORB_VERSION
+#define ORB_VERSION "0"
+#endif
+
 namespace {
 
 constexpr char kUsage[] =
     "usage:\n"
+    "  orbdata --help | --version\n"
     "  orbdata create DATAFILE DICTIONARY\n"
     "      creates an empty data file from a dictionary (.xdf); an existing file is\n"
     "      left alone\n"
@@ -33,6 +38,8 @@ constexpr char kUsage[] =
     "  payments     property,date,amount,state\n"
     "Codes are decimal digits, dates YYYY-MM-DD, amounts whole hundredths, fee_percent a\n"
     "decimal number with a point. A data file name without extension gets \".dat\".\n"
+    "Fields are separated by ',' or, as spreadsheets here save CSV, by ';' (then with a\n"
+    "decimal comma); the header line decides.\n"
     "Exit codes: 0 done, 1 the file or the record manager failed, 2 bad input.\n";
 
 // What was refused, then the usage.
@@ -62,6 +69,10 @@ int main(int argc, char** argv) {
   if (args.empty()) return Refuse("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("orbdata %s\n", ORB_VERSION);
     return 0;
   }
   const std::string command = args[0];
