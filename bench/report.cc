@@ -142,7 +142,10 @@ int main(int argc, char** argv) {
                                       ("bench_report_" + std::to_string(::getpid()));
   const bool reuse = argc > 1 && fs::exists(dir / "DADES" / "PagamV.dat");
   if (!reuse) fs::remove_all(dir);
-  for (const char* sub : {"DADES", "ddf", "TMP", "EXE"}) fs::create_directories(dir / sub);
+  for (const char* sub : {"DADES", "ddf", "TMP", "EXE", "FORMS"}) fs::create_directories(dir / sub);
+  // The batch entry checks the typed selection against the form's fields.
+  fs::copy_file(fs::path(ORB_SOURCE_DIR) / "demo" / "FORMS" / "RPTCARRY.OPN",
+                dir / "FORMS" / "RPTCARRY.OPN", fs::copy_options::overwrite_existing);
   const std::string root = dir.string() + "/";
   std::ofstream(dir / "Vora.ini", std::ios::binary)
       << "[Iva0]\r\nHonoraris=21\r\nSuplerts=21\r\n[Iva1]\r\nHonoraris=10\r\nSuplerts=10\r\n"

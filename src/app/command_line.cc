@@ -32,6 +32,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 void WriteUsage(std::ostream& out) {
   out << "Usage: rptcarry [--session | --keytest | --help | --version]\n"
          "       rptcarry --date DATE --from CODE --to CODE [--no-print-program]\n"
+         "                [--wait SECONDS]\n"
          "\n"
          "Carry-over report of the property-management suite: choose a closing date and a\n"
          "range of owners on the form, and the report goes to the suite's print program.\n"
@@ -46,6 +47,9 @@ void WriteUsage(std::ostream& out) {
          "              first and last owner code, as typed on the form\n"
          "  --no-print-program\n"
          "              with --date: leave the print file without starting ORBPRINT\n"
+         "  --wait SECONDS\n"
+         "              with --date: how long a data file held by another program is\n"
+         "              waited for (default 60); then the run ends with exit code 5\n"
          "  --help      show this text, and stop\n"
          "  --version   show the version, and stop\n";
 }
