@@ -117,7 +117,10 @@ inline bool BuildInstallation(const std::string& root) {
 // the data files unless `reuse`. False when the data files cannot be written.
 inline bool PrepareInstallation(const std::string& root, bool reuse) {
   namespace fs = std::filesystem;
-  for (const char* sub : {"DADES", "ddf", "TMP", "EXE"}) fs::create_directories(root + sub);
+  for (const char* sub : {"DADES", "ddf", "TMP", "EXE", "FORMS"}) fs::create_directories(root + sub);
+  // The batch entry checks the typed selection against the form's fields.
+  fs::copy_file(fs::path(ORB_SOURCE_DIR) / "demo" / "FORMS" / "RPTCARRY.OPN",
+                root + "FORMS/RPTCARRY.OPN", fs::copy_options::overwrite_existing);
   std::ofstream(root + "Vora.ini", std::ios::binary)
       << "[Iva0]\r\nHonoraris=21\r\nSuplerts=21\r\n[Iva1]\r\nHonoraris=10\r\nSuplerts=10\r\n"
          "[Ret0]\r\nHonoraris=15\r\n[Ret1]\r\nHonoraris=15\r\n"

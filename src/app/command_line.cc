@@ -32,7 +32,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 void WriteUsage(std::ostream& out) {
   out << "Usage: rptcarry [--session | --keytest | --help | --version]\n"
          "       rptcarry --date DATE --from CODE --to CODE [--no-print-program]\n"
-         "                [--statements DIR] [--export FILE.csv|FILE.xlsx]\n"
+         "                [--wait SECONDS] [--statements DIR] [--export FILE.csv|FILE.xlsx]\n"
          "                [--mail CONTACTS.csv [--resend]]\n"
          "\n"
          "Carry-over report of the property-management suite: choose a closing date and a\n"
@@ -59,13 +59,17 @@ void WriteUsage(std::ostream& out) {
          "              ORBSENDMAIL names; the sender is Vora.ini [Titular] Correu; the log\n"
          "              is DIR/YYYY-MM/sent.csv and owners already sent are not sent again\n"
          "  --resend    with --mail: send again to owners the log shows as sent\n"
+         "  --wait SECONDS\n"
+         "              with --date: how long a data file held by another program is\n"
+         "              waited for (default 60); then the run ends with exit code 5\n"
          "  --help      show this text, and stop\n"
          "  --version   show the version, and stop\n"
          "\n"
          "With --date the print file is always written and ORBPRINT prints it unless\n"
          "--no-print-program is given; --statements and --export add their files from the\n"
-         "same report, alone or together, printed or not. Exit codes: 0 done, 1 a file could\n"
-         "not be used or a mail not sent (the message names it), 2 options refused.\n";
+         "same report, alone or together, printed or not. A statements directory, export\n"
+         "file, contacts file or send log that cannot be used, or a mail not sent, ends\n"
+         "with exit code 1 (the message names it).\n";
 }
 
 void WriteVersion(std::ostream& out) { out << "rptcarry " << ORB_VERSION << "\n"; }

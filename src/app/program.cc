@@ -3,10 +3,13 @@
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/session_report.h"
+#include "app/work_files.h"
 #include "platform/clock.h"
 #include "platform/cp850.h"
+#include "platform/end_signals.h"
 #include "platform/host_path.h"
 #include "platform/terminal/terminal_console.h"
+#include "platform/terminal/terminal_guard.h"
 #include "report/report.h"
 
 namespace orb {
@@ -23,6 +26,9 @@ void Program::StartUp() {
 
 namespace {
 
+// Exit code of a run whose terminal or work directory cannot be used.
+constexpr int kUnusableExit = 1;
+
 // The terminal console as the screen run reaches it beyond the console operations.
 class TerminalConsoleHooks : public TerminalHooks {
  public:
@@ -38,14 +44,28 @@ class TerminalConsoleHooks : public TerminalHooks {
 }  // namespace
 
 int Program::Run(std::ostream& err) {
+  StartUp();
   std::string message;
+  // Said before the terminal is taken, so that it stays on the screen.
+  if (!CheckWorkDirectory(session_, message)) {
+    err << "rptcarry: " << message << "\n";
+    return kUnusableExit;
+  }
   std::unique_ptr<TerminalConsole> console = TerminalConsole::Open(message);
   if (console == nullptr) {
     err << "rptcarry: " << message << "\n";
-    return 1;
+    return kUnusableExit;
   }
-  TerminalConsoleHooks hooks(*console);
-  const int exit_code = RunOnConsole(*console, hooks, message);
+  int exit_code;
+  {
+    // A signal that ends the run removes its work files and gives the terminal back.
+    // Stale ones go first, so that the names armed are the ones this run creates.
+    RemoveScreenRunWorkFiles(session_);
+    EndSignalScope end_signals(ScreenRunWorkFiles(session_), RestoreTerminalAndDisarm);
+    TerminalConsoleHooks hooks(*console);
+    console->SetCursorShape(0);
+    exit_code = RunScreen(*console, hooks, message);
+  }
   console.reset();  // the terminal as it was, before anything is said on it
   if (!message.empty()) err << cp850::ToUtf8(message) << "\n";
   return exit_code;
@@ -54,6 +74,14 @@ int Program::Run(std::ostream& err) {
 int Program::RunOnConsole(Console& console, TerminalHooks& terminal, std::string& message) {
   console.SetCursorShape(0);
   StartUp();
+  if (!CheckWorkDirectory(session_, message)) {
+    message = "rptcarry: " + cp850::FromUtf8(message);
+    return kUnusableExit;
+  }
+  return RunScreen(console, terminal, message);
+}
+
+int Program::RunScreen(Console& console, TerminalHooks& terminal, std::string& message) {
   SystemClock clock;
   ScreenRunServices services{console,   terminal, session_, currency_, catalogue_,
                              clock,     module_name_, StartPrintProgram};

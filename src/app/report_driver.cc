@@ -1,5 +1,7 @@
 #include "app/report_driver.h"
 
+#include "app/report_verdict.h"
+#include "app/work_files.h"
 #include "core/colour.h"
 #include "data/file_table.h"
 #include "format/dates.h"
@@ -26,8 +28,6 @@ namespace {
 
 // Exit code of a run whose form definition file cannot be used.
 constexpr int kBadFormExit = 3;
-// The message box shown when the print file cannot be created or written.
-constexpr char kPrintFileFailed[] = "NO S'HA POGUT ESCRIURE EL FITXER D'IMPRESSI\xe0 ";
 // Keys typed ahead that a message discards before it waits for its own key.
 constexpr int kMaxDiscardedKeys = 256;
 
@@ -71,6 +71,7 @@ class ScreenDataMessages : public DataMessages {
 }  // namespace
 
 ScreenRunResult RunScreenReport(ScreenRunServices& s) {
+  RemoveScreenRunWorkFiles(s.session);
   Console& console = s.console;
   ColourSelector colours(console, s.session);
   WindowStack windows(console, colours, s.session);
@@ -131,9 +132,9 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
   if (s.start_print_program) {
     report.start_print_program = [&s](const Session& session) {
       s.terminal.Suspend();
-      int status = s.start_print_program(session);
+      PrintProgramRun run = s.start_print_program(session);
       s.terminal.Resume();
-      return status;
+      return run;
     };
   }
 
@@ -147,15 +148,17 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
                                 selection.ToOwnerKey};
     ReportOutcome outcome = PrintOneReport(report, parameters);
     if (messages.Ended()) break;
-    if (!outcome.print_file_written) {
-      // Told to the operator in the session's language; outcome.message is for logs.
-      windows.ShowMessageBox(12, s.catalogue.Translate(kPrintFileFailed) + print.FileName());
+    // What became of the report, until a key is pressed: the form is drawn over it.
+    const ReportVerdict verdict = JudgeReport(outcome, s.session, s.catalogue);
+    if (!verdict.text.empty()) {
+      windows.ShowMessageBox(12, verdict.text);
       int16_t any_key = 0;
       keys.WaitKey(any_key);
       windows.PopWindow();
     }
   }
   files.CloseReportFiles();
+  RemoveScreenRunWorkFiles(s.session);
   return {};
 }
 

@@ -13,6 +13,7 @@
 #include "format/currency.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "report/report.h"
 
 namespace orb {
 
@@ -36,7 +37,7 @@ struct ScreenRunServices {
   const Clock& clock;
   std::string module_name;
   // Starts the print program and waits for it; empty: none is started.
-  std::function<int(const Session&)> start_print_program;
+  PrintProgramStarter start_print_program;
 };
 
 struct ScreenRunResult {
@@ -44,9 +45,13 @@ struct ScreenRunResult {
   std::string message;  // for the error stream once the terminal is restored
 };
 
-// LoadForm, OpenReportFiles, RunReport and CloseReportFiles over the console. A form
-// file that cannot be used gives a non-zero exit code and a message naming the file and
-// line; a data file that cannot be opened ends the run (exit code 0) after its message.
+// LoadForm, OpenReportFiles, RunReport and CloseReportFiles over the console. The work
+// files a killed run may have left are removed first, so the window stack starts empty.
+// After each report the operator is told what became of it (where the print program
+// sent it, or why it was not printed) in a box that a key closes; a print file that was
+// not written whole is never handed to the print program. A form file that cannot be
+// used gives a non-zero exit code and a message naming the file and line; a data file
+// that cannot be opened ends the run (exit code 0) after its message.
 ScreenRunResult RunScreenReport(ScreenRunServices& services);
 
 }  // namespace orb

@@ -51,8 +51,9 @@ std::string WithDirectoryEnd(std::string directory) {
 
 Session InitSession(const EnvironmentLookup& environment) {
   Session session;
-  session.RootDir = environment("ORBROOT");
-  session.ExeDir = environment("ORBEXE");
+  // File names are appended to these directly, so each ends with a separator.
+  session.RootDir = WithDirectoryEnd(environment("ORBROOT"));
+  session.ExeDir = WithDirectoryEnd(environment("ORBEXE"));
   session.TempDir = WithDirectoryEnd(environment("ORBTMP"));
 
   const std::string session_file = session.TempDir + "Sessio.ini";

@@ -114,6 +114,7 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
   FileEntry& entry = impl_->entries[-found];
   entry.Clear();
   entry.file_no = file_no;
+  entry.name = std::string(name);
   entry.area = area;
 
   const DataFileName parts = SplitDataFileName(name);
@@ -124,6 +125,7 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
   const auto path_length = static_cast<uint8_t>(path.size());
 
   bool created = false;
+  int32_t waited_ms = 0;
   int16_t result;
   for (;;) {
     char owner[5] = {kOwnerLetters[0], kOwnerLetters[1], kOwnerLetters[2],
@@ -132,7 +134,9 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
     result = impl_->manager.Call(kBtrOpen, entry.pos_block, owner, &owner_length,
                                  path_buffer, path_length, 0);
     if (result == kBtrFileInUse) {
+      if (!impl_->messages.KeepWaiting(entry.name, waited_ms)) break;
       impl_->messages.Sleep(kOpenRetryMs);
+      waited_ms = std::min<int32_t>(waited_ms, INT32_MAX - kOpenRetryMs) + kOpenRetryMs;
       continue;
     }
     if (result == kBtrFileNotFound && !created) {
@@ -152,6 +156,7 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
                                    path_buffer, path_length, -1);
       // Another program may have created the file since our open: open it as it is.
       if (result == kBtrOk || result == kBtrFileAlreadyExists) {
+        if (result == kBtrOk) impl_->messages.FileCreated(entry.name);
         created = true;
         continue;
       }

@@ -42,6 +42,13 @@ class DataMessages {
   virtual void EndProgram() = 0;
   // Waits (the open retry and the lock retry pauses).
   virtual void Sleep(int32_t milliseconds) = 0;
+  // Asked before each pause while another program holds the file `name` (an open that
+  // finds it in use, a read in lock mode 1 that finds its record locked); `waited_ms`
+  // is how long this operation has waited so far. False gives up: the open then fails
+  // as any open does, the read returns the busy status. By default the wait has no end.
+  virtual bool KeepWaiting(const std::string& /*name*/, int32_t /*waited_ms*/) { return true; }
+  // The file `name` was missing and has been created empty from its dictionary.
+  virtual void FileCreated(const std::string& /*name*/) {}
 };
 
 // The record manager as the table reaches it: the BTRCALL shape. The program's own is

@@ -42,6 +42,7 @@ KeyLayout ParseStatBlock(const uint8_t* block);
 
 struct FileEntry {
   int16_t file_no = 0;                 // 0: free
+  std::string name;                    // as the caller named it at open, for messages
   uint8_t pos_block[129] = {};         // 128 bytes for the record manager, then a zero
   RecordArea area;                     // the caller's storage
   int32_t record_length = 0;           // from Stat at open

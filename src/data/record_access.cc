@@ -54,6 +54,7 @@ void FileTable::LockedGet(int16_t index, uint16_t& operation, int16_t& status) {
   if (TakesLockBias(operation) && entry.lock_mode != 0) operation += kLockBias;
 
   int attempts = 0;
+  int32_t waited_ms = 0;
   for (;;) {
     if (attempts == 1) {
       impl_->messages.ShowMessage(24, LockWaitText(impl_->session.Language));
@@ -82,8 +83,11 @@ void FileTable::LockedGet(int16_t index, uint16_t& operation, int16_t& status) {
     }
     entry.key_value.assign(key, key_length);
 
-    if (IsRecordBusy(status) && entry.lock_mode == 1) {
-      impl_->messages.Sleep(LockPause(impl_->random ? impl_->random() : 0.0));
+    if (IsRecordBusy(status) && entry.lock_mode == 1 &&
+        impl_->messages.KeepWaiting(entry.name, waited_ms)) {
+      const int32_t pause = LockPause(impl_->random ? impl_->random() : 0.0);
+      impl_->messages.Sleep(pause);
+      waited_ms = std::min<int32_t>(waited_ms, INT32_MAX - pause) + pause;
       attempts = std::min(attempts + 1, 2);
       continue;
     }

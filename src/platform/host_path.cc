@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/cp850.h"
@@ -44,6 +45,17 @@ std::u32string FoldName(std::string_view name) {
     i += used;
   }
   return out;
+}
+
+void SetReason(std::string* reason, int error) {
+  if (reason != nullptr) *reason = std::strerror(error);
+}
+
+// Why a suite name gives no host path.
+void SetNoPathReason(std::string* reason, std::string_view suite_name) {
+  if (reason == nullptr) return;
+  *reason = HasDrivePrefix(suite_name) ? "a drive letter means nothing on this host"
+                                       : "not a file name";
 }
 
 bool Exists(const std::string& path) {
@@ -116,10 +128,15 @@ std::optional<std::string> HostPath(std::string_view suite_name) {
   return path;
 }
 
-std::FILE* OpenFile(std::string_view suite_name, const char* mode) {
+std::FILE* OpenFile(std::string_view suite_name, const char* mode, std::string* reason) {
   auto path = HostPath(suite_name);
-  if (!path) return nullptr;
-  return std::fopen(path->c_str(), mode);
+  if (!path) {
+    SetNoPathReason(reason, suite_name);
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(path->c_str(), mode);
+  if (file == nullptr) SetReason(reason, errno);
+  return file;
 }
 
 bool RemoveFile(std::string_view suite_name) {
@@ -151,24 +168,71 @@ bool ChangeDirectory(std::string_view suite_name) {
   return path && ::chdir(path->c_str()) == 0;
 }
 
-bool ReadFile(std::string_view suite_name, std::string& out, size_t max_bytes) {
+bool ReadFile(std::string_view suite_name, std::string& out, size_t max_bytes,
+              std::string* reason) {
   out.clear();
-  std::FILE* f = OpenFile(suite_name, "rb");
+  std::FILE* f = OpenFile(suite_name, "rb", reason);
   if (f == nullptr) return false;
   char buffer[65536];
   size_t got;
   while (out.size() < max_bytes && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
     out.append(buffer, std::min(got, max_bytes - out.size()));
   }
+  // A directory opens but cannot be read; neither can a file on a failing disk.
+  const bool read_failed = std::ferror(f) != 0;
+  const int error = errno;
   std::fclose(f);
+  if (read_failed) {
+    SetReason(reason, error);
+    out.clear();
+    return false;
+  }
   return true;
 }
 
-bool WriteFile(std::string_view suite_name, std::string_view content) {
-  std::FILE* f = OpenFile(suite_name, "wb");
+bool WriteFile(std::string_view suite_name, std::string_view content, std::string* reason) {
+  std::FILE* f = OpenFile(suite_name, "wb", reason);
   if (f == nullptr) return false;
-  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  return std::fclose(f) == 0 && ok;
+  const bool written = WriteToFile(f, content, reason);
+  const bool closed = CloseFile(f, written ? reason : nullptr);
+  return written && closed;
+}
+
+bool WriteToFile(std::FILE* file, std::string_view bytes, std::string* reason) {
+  if (bytes.empty()) return true;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
+  SetReason(reason, errno);
+  return false;
+}
+
+bool CloseFile(std::FILE* file, std::string* reason) {
+  if (std::fclose(file) == 0) return true;
+  SetReason(reason, errno);
+  return false;
+}
+
+bool IsUsableWorkDirectory(std::string_view suite_name, std::string& reason) {
+  std::optional<std::string> path = suite_name.empty() ? std::optional<std::string>(".")
+                                                       : HostPath(suite_name);
+  if (!path) {
+    SetNoPathReason(&reason, suite_name);
+    return false;
+  }
+  struct stat st{};
+  if (::stat(path->c_str(), &st) != 0) {
+    SetReason(&reason, errno);
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    SetReason(&reason, ENOTDIR);
+    return false;
+  }
+  // Creating and removing a file needs both write and search permission.
+  if (::access(path->c_str(), W_OK | X_OK) != 0) {
+    SetReason(&reason, errno);
+    return false;
+  }
+  return true;
 }
 
 bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name) {

@@ -23,18 +23,28 @@ bool HasDrivePrefix(std::string_view suite_name);
 std::optional<std::string> HostPath(std::string_view suite_name);
 
 // File operations by suite name. They fail as the host call fails, and also when the
-// name resolves to no path.
-std::FILE* OpenFile(std::string_view suite_name, const char* mode);
+// name resolves to no path. Where a `reason` is asked for, a failure puts there why, in
+// the system's words ("No space left on device"), for the message that names the file.
+std::FILE* OpenFile(std::string_view suite_name, const char* mode,
+                    std::string* reason = nullptr);
 bool RemoveFile(std::string_view suite_name);
 bool FileExists(std::string_view suite_name);
 bool DirectoryExists(std::string_view suite_name);
 std::optional<int64_t> FileSize(std::string_view suite_name);
 bool ChangeDirectory(std::string_view suite_name);
-// Reads a whole file (at most max_bytes of it) into out; false when it cannot be opened.
+// Reads a whole file (at most max_bytes of it) into out; false when it cannot be opened
+// or read.
 bool ReadFile(std::string_view suite_name, std::string& out,
-              size_t max_bytes = size_t{1} << 30);
-// Writes out as the whole content of the file (created or emptied).
-bool WriteFile(std::string_view suite_name, std::string_view content);
+              size_t max_bytes = size_t{1} << 30, std::string* reason = nullptr);
+// Writes out as the whole content of the file (created or emptied); false unless every
+// byte reached the file.
+bool WriteFile(std::string_view suite_name, std::string_view content,
+               std::string* reason = nullptr);
+// Writes bytes to an open file; false when not all of them were taken.
+bool WriteToFile(std::FILE* file, std::string_view bytes, std::string* reason = nullptr);
+// Closes an open file; false when what was still buffered could not be written.
+bool CloseFile(std::FILE* file, std::string* reason = nullptr);
+
 // Renames a file, replacing the target at once when it exists (both in one directory
 // tree of the same file system): readers see the old file or the new one, never part.
 bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name);
@@ -59,6 +69,11 @@ class ResolvedDirectory {
   std::string host_dir_;  // ends with "/"
   bool valid_ = false;
 };
+
+// A directory the program keeps work files in: true when it exists and files can be
+// created and removed in it; otherwise false with the reason. The empty name is the
+// current directory.
+bool IsUsableWorkDirectory(std::string_view suite_name, std::string& reason);
 
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);

@@ -1,11 +1,13 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 
 #include "platform/host_path.h"
@@ -31,8 +33,31 @@ void MarkDescriptorsCloseOnExec() {
 }  // namespace
 
 int RunProgram(std::string_view suite_name, const std::vector<std::string>& arguments) {
+  std::string reason;
+  return RunProgramWithReason(suite_name, arguments, reason);
+}
+
+int RunProgramWithReason(std::string_view suite_name, const std::vector<std::string>& arguments,
+                         std::string& reason) {
   const auto path = HostPath(suite_name);
-  if (!path || ::access(path->c_str(), X_OK) != 0) return -1;
+  if (!path) {
+    reason = HasDrivePrefix(suite_name) ? "a drive letter means nothing on this host"
+                                        : "no program is named";
+    return -1;
+  }
+  struct stat st{};
+  if (::stat(path->c_str(), &st) != 0) {
+    reason = std::strerror(errno);
+    return -1;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    reason = std::strerror(EISDIR);
+    return -1;
+  }
+  if (::access(path->c_str(), X_OK) != 0) {
+    reason = std::strerror(errno);
+    return -1;
+  }
 
   std::vector<char*> argv;
   argv.reserve(arguments.size() + 2);
@@ -42,10 +67,14 @@ int RunProgram(std::string_view suite_name, const std::vector<std::string>& argu
 
   // The child reports a failed exec through this pipe; a successful exec closes it.
   int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) return -1;
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    reason = std::strerror(errno);
+    return -1;
+  }
 
   const pid_t child = ::fork();
   if (child < 0) {
+    reason = std::strerror(errno);
     ::close(report[0]);
     ::close(report[1]);
     return -1;
@@ -72,7 +101,14 @@ int RunProgram(std::string_view suite_name, const std::vector<std::string>& argu
   do {
     waited = ::waitpid(child, &status, 0);
   } while (waited < 0 && errno == EINTR);
-  if (got > 0 || waited < 0) return -1;
+  if (got > 0) {
+    reason = std::strerror(exec_error);
+    return -1;
+  }
+  if (waited < 0) {
+    reason = "lost track of the program";
+    return -1;
+  }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;

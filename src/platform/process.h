@@ -18,6 +18,10 @@ namespace orb {
 // 128 + the signal number when a signal ended it, or -1 when it could not be started
 // (the name resolves to no path, the file is missing or not executable).
 int RunProgram(std::string_view suite_name, const std::vector<std::string>& arguments);
+// The same; when the program could not be started, `reason` says why in the system's
+// words ("No such file or directory", "Permission denied").
+int RunProgramWithReason(std::string_view suite_name, const std::vector<std::string>& arguments,
+                         std::string& reason);
 
 // Sleeps for the given number of milliseconds; zero or less returns at once.
 void SleepMilliseconds(int32_t milliseconds);

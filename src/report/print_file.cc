@@ -75,7 +75,8 @@ std::string PrintFile::FileName() const { return session_.TempDir + kPrintFileNa
 bool PrintFile::OpenPrint(std::string_view device) {
   ClosePrint();
   write_failed_ = false;
-  print_file_ = OpenFile(FileName(), "wb");
+  failure_reason_.clear();
+  print_file_ = OpenFile(FileName(), "wb", &failure_reason_);
   if (print_file_ == nullptr) return false;
   WriteLine(std::string("DEVICE") + std::string(device));
   return !write_failed_;
@@ -83,7 +84,8 @@ bool PrintFile::OpenPrint(std::string_view device) {
 
 bool PrintFile::ClosePrint() {
   if (print_file_ == nullptr) return false;
-  const bool closed = std::fclose(print_file_) == 0;
+  // The first failure's reason is kept: later ones follow from it.
+  const bool closed = CloseFile(print_file_, write_failed_ ? nullptr : &failure_reason_);
   print_file_ = nullptr;
   return closed && !write_failed_;
 }
@@ -96,7 +98,9 @@ void PrintFile::WriteLine(std::string_view line) {
     if (IsControlByte(static_cast<unsigned char>(c))) c = ' ';
   }
   out += "\r\n";
-  if (std::fwrite(out.data(), 1, out.size(), print_file_) != out.size()) write_failed_ = true;
+  if (!WriteToFile(print_file_, out, write_failed_ ? nullptr : &failure_reason_)) {
+    write_failed_ = true;
+  }
 }
 
 void PrintFile::NewPage(int16_t length) {

@@ -41,10 +41,15 @@ class PrintFile {
   PrintFile& operator=(const PrintFile&) = delete;
 
   // Creates the print file anew (an open one is closed first) and writes the device
-  // line. False when the file cannot be created; FileName() names it for the message.
+  // line. False when the file cannot be created; FileName() names it for the message
+  // and FailureReason() says why.
   bool OpenPrint(std::string_view device);
-  // Closes the print file. False when any line could not be written (disk full).
+  // Closes the print file. False when any line could not be written (disk full): the
+  // file is then not whole.
   bool ClosePrint();
+  // Why the last OpenPrint or the lines since could not be written, in the system's
+  // words; empty while nothing failed.
+  const std::string& FailureReason() const { return failure_reason_; }
 
   // Writes a page line; PageLength = length, LineNo = 0.
   void NewPage(int16_t length);
@@ -68,6 +73,7 @@ class PrintFile {
   const Session& session_;
   std::FILE* print_file_ = nullptr;  // the open print file (the original's file number)
   bool write_failed_ = false;
+  std::string failure_reason_;
   int16_t page_length_ = 0;          // lines per page, from the last NewPage
   int16_t line_no_ = 0;              // lines advanced since the last NewPage
 };

@@ -4,6 +4,7 @@
 
 #include "data/records.h"
 #include "platform/process.h"
+#include "report/print_outcome.h"
 
 namespace orb {
 namespace {
@@ -79,8 +80,17 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
   }
 }
 
-int StartPrintProgram(const Session& session) {
-  return RunProgram(session.ExeDir + "ORBPRINT", {});
+std::string PrintProgramName(const Session& session) { return session.ExeDir + "ORBPRINT"; }
+
+PrintProgramRun StartPrintProgram(const Session& session) {
+  PrintProgramRun run;
+  RemovePrintOutcome(session);
+  run.status = RunProgramWithReason(PrintProgramName(session), {}, run.reason);
+  if (run.status >= 0) {
+    run.reason.clear();
+    run.outcome = ReadPrintOutcome(session);
+  }
+  return run;
 }
 
 ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& parameters,
@@ -88,7 +98,8 @@ ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& paramete
   ReportOutcome outcome;
   if (!s.print.OpenPrint(s.session.Output)) {
     outcome.print_file_written = false;
-    outcome.message = "cannot create the print file " + s.print.FileName();
+    outcome.reason = s.print.FailureReason();
+    outcome.message = "cannot create the print file " + s.print.FileName() + ": " + outcome.reason;
   }
   s.currency.SetCurrency("p");
   ReportLayout layout(s.print, s.text, s.files.Holder(), parameters);
@@ -96,10 +107,14 @@ ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& paramete
   s.currency.SetCurrency("");
   if (!s.print.ClosePrint() && outcome.print_file_written) {
     outcome.print_file_written = false;
-    outcome.message = "cannot write the print file " + s.print.FileName();
+    outcome.reason = s.print.FailureReason();
+    outcome.message = "cannot write the print file " + s.print.FileName() + ": " + outcome.reason;
   }
-  outcome.print_program_status = -1;
-  if (s.start_print_program) outcome.print_program_status = s.start_print_program(s.session);
+  // A print file cut short (a full disk) would print a report without its end.
+  if (s.start_print_program && outcome.print_file_written) {
+    outcome.print_program_started = true;
+    outcome.print_program = s.start_print_program(s.session);
+  }
   return outcome;
 }
 

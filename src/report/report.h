@@ -3,7 +3,7 @@
 // line, then the owner's subtotal and, at the end, the grand total. PrintOneReport is
 // one whole report as the driver makes it: print file opened on the session's device,
 // the report printed in the report currency, the file closed, and the suite's print
-// program started on it and waited for.
+// program started on it and waited for, but only when the file was written whole.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +26,20 @@ namespace orb {
 void PrintReport(ReportFiles& files, const ReportParameters& parameters,
                  ReportLayout& layout, ReportLineObserver* observer = nullptr);
 
-// Starts the print program (Session.ExeDir + "ORBPRINT", no arguments) and waits for
-// it; returns its exit code or -1 when it could not be started.
-using PrintProgramStarter = std::function<int(const Session&)>;
-int StartPrintProgram(const Session& session);
+// What became of the print program.
+struct PrintProgramRun {
+  int status = -1;      // its exit code; -1: it could not be started
+  std::string reason;   // why it could not be started, in the system's words
+  std::string outcome;  // its last word on the report (see print_outcome.h), or empty
+};
+
+// The print program as the module names it: Session.ExeDir + "ORBPRINT".
+std::string PrintProgramName(const Session& session);
+
+// Starts the print program with no arguments and waits for it; its outcome file is
+// removed before and read after.
+using PrintProgramStarter = std::function<PrintProgramRun(const Session&)>;
+PrintProgramRun StartPrintProgram(const Session& session);
 
 // What one report needs from the program.
 struct ReportServices {
@@ -43,8 +53,10 @@ struct ReportServices {
 
 struct ReportOutcome {
   bool print_file_written = true;  // false: the print file could not be created or written
-  std::string message;             // what went wrong, naming the print file
-  int print_program_status = 0;    // the print program's exit code; -1: not started
+  std::string message;             // what went wrong, naming the print file and why
+  std::string reason;              // why, in the system's words
+  bool print_program_started = false;  // asked for and tried (the file was whole)
+  PrintProgramRun print_program;
 };
 
 // The driver's steps from opening the print file to the end of the print program; the

@@ -21,6 +21,9 @@
 
 namespace orb {
 
+// The work file's name inside the work directory (Session.TempDir).
+inline constexpr char kBrowseWorkFile[] = "Browse.tmp";
+
 struct BrowseEntry {
   static constexpr uint32_t kHeaderSize = 10;
   uint32_t position = 0;        // 1-based, in the work file

@@ -24,6 +24,7 @@
 #include "core/session.h"
 #include "data/file_table.h"
 #include "platform/console.h"
+#include "ui/browse_file.h"
 #include "ui/exit_keys.h"
 #include "ui/form_table.h"
 #include "ui/key_reader.h"
@@ -74,7 +75,7 @@ class BrowseList {
   // The record last read from list `list`'s data file (its record area).
   std::string ChosenRecord(int16_t list);
 
-  std::string WorkFileName() const { return p_.session.TempDir + "Browse.tmp"; }
+  std::string WorkFileName() const { return p_.session.TempDir + kBrowseWorkFile; }
 
  private:
   class OpenList;

@@ -27,6 +27,9 @@
 
 namespace orb {
 
+// The stack file's name inside the work directory (Session.TempDir).
+inline constexpr char kWindowStackFile[] = "WinPush.tmp";
+
 struct ScreenRect {
   int16_t top = 0;
   int16_t left = 0;
@@ -66,7 +69,7 @@ class WindowStack {
   int16_t WindowDepth() const { return depth_; }
   const ScreenRect& WindowRect() const { return rect_; }
 
-  std::string StackFileName() const { return session_.TempDir + "WinPush.tmp"; }
+  std::string StackFileName() const { return session_.TempDir + kWindowStackFile; }
 
  private:
   Console& console_;

@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "format/packed_digits.h"
+#include "platform/btrieve/btrieve.h"
+#include "ui/form_loader.h"
 
 namespace orb {
 namespace {
@@ -63,7 +69,7 @@ TEST(BatchArgumentsTest, MonthEndOutputs) {
       {{"--mail", "c.csv"}, "--mail needs --statements"},
       {{"--statements", "d", "--resend"}, "--resend goes with --mail"},
       {{"--export", "a.csv", "--export", "b.csv"}, "--export given twice"},
-      {{"--statements", " "}, "need a name"},
+      {{"--statements", " "}, "--statements needs a name that is not blank"},
       {{"--export"}, "--export needs a value"},
   };
   for (const auto& [extra, reason] : refused) {
@@ -73,6 +79,161 @@ TEST(BatchArgumentsTest, MonthEndOutputs) {
   }
   BatchRequest alone;
   EXPECT_EQ(ParseBatchArguments({"--statements", "d"}, alone, error), BatchArguments::kError);
+}
+
+TEST(BatchArgumentsTest, AnythingBesideTheBatchOptionsIsRefused) {
+  std::string error;
+  BatchRequest a;
+  EXPECT_EQ(ParseBatchArguments({"--date", "1/1/26", "--from", "1", "--to", "2", "--typo"}, a,
+                                error),
+            BatchArguments::kError);
+  EXPECT_EQ(error, "unknown option '--typo' beside the batch options");
+  BatchRequest b;
+  EXPECT_EQ(ParseBatchArguments({"--session", "--date", "1/1/26", "--from", "1", "--to", "2"}, b,
+                                error),
+            BatchArguments::kError);
+  EXPECT_NE(error.find("'--session'"), std::string::npos);
+  BatchRequest c;
+  EXPECT_EQ(ParseBatchArguments({"--date", "1/1/26", "--from", "1", "--to", "2", "extra"}, c,
+                                error),
+            BatchArguments::kError);
+  EXPECT_EQ(error, "unexpected argument 'extra' beside the batch options");
+}
+
+TEST(BatchArgumentsTest, WaitTakesWholeSecondsWithinADay) {
+  const std::vector<std::string> base = {"--date", "1/1/26", "--from", "1", "--to", "2"};
+  std::string error;
+  BatchRequest defaults;
+  ASSERT_EQ(ParseBatchArguments(base, defaults, error), BatchArguments::kBatch);
+  EXPECT_EQ(defaults.WaitSeconds, kDefaultBatchWaitSeconds);
+  for (const auto& [text, seconds] : std::vector<std::pair<std::string, int>>{
+           {"0", 0}, {"90", 90}, {"86400", 86400}}) {
+    BatchRequest r;
+    auto arguments = base;
+    arguments.insert(arguments.end(), {"--wait", text});
+    ASSERT_EQ(ParseBatchArguments(arguments, r, error), BatchArguments::kBatch) << text;
+    EXPECT_EQ(r.WaitSeconds, seconds);
+  }
+  for (const char* bad : {"", "-1", "1.5", "86401", "99999999999", "ten"}) {
+    BatchRequest r;
+    auto arguments = base;
+    arguments.insert(arguments.end(), {"--wait", bad});
+    EXPECT_EQ(ParseBatchArguments(arguments, r, error), BatchArguments::kError) << bad;
+    EXPECT_NE(error.find("--wait"), std::string::npos);
+  }
+}
+
+TEST(BatchFieldLengthsTest, TextsLongerThanTheFormsFieldsAreRefused) {
+  FormTable form;
+  const FormLoadResult loaded = LoadForm(std::string(ORB_TEST_DATA) + "/../demo/FORMS/RPTCARRY.OPN",
+                                         [](const std::string& t) { return t; }, "", form);
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  std::string error;
+  EXPECT_TRUE(FitsSelectionFields({"31/12/2026", "9999", "16  "}, form, error));
+  EXPECT_TRUE(FitsSelectionFields({"", " 1", "  "}, form, error));
+  EXPECT_FALSE(FitsSelectionFields({"31/12/2026", "10016", "10016"}, form, error));
+  EXPECT_EQ(error, "first owner (--from): \"10016\" is longer than the 4 characters the form's "
+                   "field holds");
+  EXPECT_FALSE(FitsSelectionFields({"31/12/2026", "1", " 9999"}, form, error));
+  EXPECT_NE(error.find("--to"), std::string::npos);
+  EXPECT_FALSE(FitsSelectionFields({"31/12/20266", "1", "2"}, form, error));
+  EXPECT_NE(error.find("--date"), std::string::npos);
+}
+
+// The batch entry on a copy of the demo installation (its data files created empty).
+class BatchRunTest : public ::testing::Test {
+ protected:
+  BatchRunTest() {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("batch_run_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::copy(std::filesystem::path(ORB_TEST_DATA) / ".." / "demo", dir_,
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(dir_ / "data");
+    session_.RootDir = dir_.string() + "/";
+    session_.TempDir = dir_.string() + "/TMP/";
+    session_.ExeDir = dir_.string() + "/EXE/";
+    session_.Output = "PANTALLA";
+  }
+  ~BatchRunTest() override { std::filesystem::remove_all(dir_); }
+
+  int Run(BatchRequest request) {
+    err_.str("");
+    return RunBatchReport(session_, request, clock_, err_);
+  }
+
+  std::filesystem::path dir_;
+  Session session_;
+  FixedClock clock_{CalendarDate{2026, 12, 8}};
+  std::ostringstream err_;
+};
+
+TEST_F(BatchRunTest, MissingDataFilesAreCreatedAndSaidSo) {
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", false}), kBatchOk);
+  for (const char* name : {"PropietV", "FinquesV", "DepartaV", "CobramV", "PagamV"}) {
+    EXPECT_NE(err_.str().find(std::string("DADES\\") + name +
+                              " was missing and has been created empty from its dictionary"),
+              std::string::npos)
+        << err_.str();
+  }
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", false}), kBatchOk);
+  EXPECT_EQ(err_.str(), "");  // nothing to say the second time
+}
+
+TEST_F(BatchRunTest, AFileHeldByAnotherProgramIsWaitedForUpToTheLimit) {
+  ASSERT_EQ(Run({"31/12/2026", "1", "9999", false}), kBatchOk);
+  // Another program opens the owners' file exclusively.
+  uint8_t block[128] = {};
+  char owner[5] = {'V', 'O', 'R', 'A', 0};
+  uint32_t owner_length = sizeof owner;
+  std::string path = session_.RootDir + "DADES\\PropietV.dat";
+  ASSERT_EQ(BTRCALL(kBtrOpen, block, owner, &owner_length, path.data(),
+                    static_cast<uint8_t>(path.size()), -4),
+            0);
+  std::filesystem::remove(dir_ / "TMP" / "orbprint.tmp");
+  BatchRequest request{"31/12/2026", "1", "9999", false};
+  request.WaitSeconds = 0;
+  EXPECT_EQ(Run(request), kBatchFileBusy);
+  EXPECT_NE(err_.str().find("DADES\\PropietV is held by another program; gave up waiting after "
+                            "0 s (--wait 0)"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "TMP" / "orbprint.tmp"));
+  // The batch run's Reset has released every file of this process, the holder's too.
+  uint32_t none = 0;
+  BTRCALL(kBtrClose, block, nullptr, &none, nullptr, 0, 0);
+  EXPECT_EQ(Run(request), kBatchOk);
+}
+
+TEST_F(BatchRunTest, AFormFileThatCannotBeUsedEndsWithItsCode) {
+  std::filesystem::remove(dir_ / "FORMS" / "RPTCARRY.OPN");
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", false}), kBatchBadForm);
+  EXPECT_NE(err_.str().find("RPTCARRY.OPN"), std::string::npos) << err_.str();
+}
+
+TEST_F(BatchRunTest, ThePrintProgramDecidesTheExitCode) {
+  std::filesystem::create_directories(dir_ / "EXE");
+  const auto program = dir_ / "EXE" / "ORBPRINT";
+  auto write_program = [&program](const std::string& body) {
+    std::ofstream(program) << "#!/bin/sh\n" << body << "\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  };
+  const std::string outcome = " > '" + (dir_ / "TMP" / "orbprint.msg").string() + "'";
+  write_program("printf 'enviat a la cua\\r\\n'" + outcome + "; exit 0");
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", true}), kBatchOk);
+  write_program("printf 'no es pot escriure X: Permission denied\\r\\n'" + outcome + "; exit 1");
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", true}), kBatchNotPrinted);
+  EXPECT_NE(err_.str().find("(ESTAT 1): no es pot escriure X: Permission denied"),
+            std::string::npos)
+      << err_.str();
+  // A word left by an earlier run is not taken for this run's.
+  write_program("exit 2");
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", true}), kBatchNotPrinted);
+  EXPECT_NE(err_.str().find("(ESTAT 2): " + program.string()), std::string::npos) << err_.str();
+  std::filesystem::remove(program);
+  EXPECT_EQ(Run({"31/12/2026", "1", "9999", true}), kBatchNotPrinted);
+  EXPECT_NE(err_.str().find("ORBPRINT: No such file or directory"), std::string::npos)
+      << err_.str();
 }
 
 class BatchParametersTest : public ::testing::Test {

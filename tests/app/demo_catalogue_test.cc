@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "core/catalogue.h"
+#include "core/item_reader.h"
 #include "ui/form_loader.h"
 
 namespace orb {
@@ -57,7 +59,35 @@ TEST(DemoCatalogueTest, EveryFixedTextIsTranslated) {
     }
     EXPECT_NE(catalogue.Translate("R\xe3SSEC DE VERTICAL ENTRE EL PROPIETARI "),
               std::string("R\xe3SSEC DE VERTICAL ENTRE EL PROPIETARI "));
+    // What is said of the print program: each followed by a name or a number.
+    for (const std::string key : {"NO ES POT ENGEGAR EL PROGRAMA D'IMPRESSI\xe0 ",
+                                  "EL PROGRAMA D'IMPRESSI\xe0 HA FALLAT (ESTAT "}) {
+      const std::string text = catalogue.Translate(key);
+      EXPECT_NE(text, key) << language;
+      EXPECT_EQ(text.back(), ' ') << language;
+    }
+    EXPECT_NE(catalogue.Translate("LA VARIABLE ORBEXE \x90S BUIDA"),
+              "LA VARIABLE ORBEXE \x90S BUIDA") << language;
   }
+
+  // The print program's own catalogue: four texts a record, none left untranslated.
+  std::string bytes;
+  std::ifstream in(std::string(ORB_TEST_DATA) + "/../demo/LOCALE/ORBPRINT.LNG", std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  ItemReader reader(bytes);
+  int records = 0;
+  while (!reader.AtEnd()) {
+    const std::string catalan = reader.ReadText();
+    const std::string spanish = reader.ReadText();
+    const std::string galician = reader.ReadText();
+    const std::string aranese = reader.ReadText();
+    EXPECT_FALSE(spanish.empty() || galician.empty() || aranese.empty()) << catalan;
+    EXPECT_NE(spanish, catalan);
+    EXPECT_EQ(spanish.back() == ' ', catalan.back() == ' ') << catalan;
+    EXPECT_EQ(aranese.back() == ' ', catalan.back() == ' ') << catalan;
+    ++records;
+  }
+  EXPECT_GE(records, 10);
 }
 
 }  // namespace

@@ -47,13 +47,23 @@ class ScreenRunTest : public ::testing::Test {
     fs::remove_all(root);
   }
 
-  int Run(std::string& message) {
+  int Run(std::string& message) { return RunWith(console, message); }
+  int RunWith(MemoryConsole& on, std::string& message) {
     Program program([this](std::string_view name) {
       auto found = environment.find(std::string(name));
       return found == environment.end() ? std::string() : found->second;
     });
     TerminalHooks hooks;
-    return program.RunOnConsole(console, hooks, message);
+    return program.RunOnConsole(on, hooks, message);
+  }
+  void SetOutput(const std::string& device) {
+    fs::path file = root / "TMP" / "VoraTerm.ini";
+    std::ifstream in(file, std::ios::binary);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    in.close();
+    const size_t at = text.find("Sortida=");
+    text.replace(at, text.find('\r', at) - at, "Sortida=" + device);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
   }
   void SetLanguage(const std::string& language) {
     fs::path file = root / "TMP" / "VoraTerm.ini";
@@ -84,11 +94,13 @@ TEST_F(ScreenRunTest, EscapeAtOnceEndsWithoutAPrintFile) {
 
 TEST_F(ScreenRunTest, ConfirmedSelectionPrintsAndTheFormComesBack) {
   // The defaults (the session date, owners 1 to 9999) confirmed with S, twice; the
-  // second time the form shows the values of the first.
+  // second time the form shows the values of the first. Each time a key closes the
+  // message that the print program (there is none here) could not be started.
   for (int report = 0; report < 2; ++report) {
     for (int field = 0; field < 3; ++field) console.PushKeyCode(keys::kEnter);
     console.PushKeys("S");
     console.PushKeyCode(keys::kEnter);
+    console.PushKeys("x");
   }
   console.PushKeyCode(keys::kEscape);
   std::string message;
@@ -132,6 +144,7 @@ TEST_F(ScreenRunTest, SeparatorsAreReadOncePerRunForFormAndReport) {
   for (int field = 0; field < 3; ++field) changing.PushKeyCode(keys::kEnter);
   changing.PushKeys("S");
   changing.PushKeyCode(keys::kEnter);
+  changing.PushKeys("x");  // closes the print program's message
   changing.PushKeyCode(keys::kEscape);
   Program program([this](std::string_view name) {
     auto found = environment.find(std::string(name));
@@ -177,6 +190,134 @@ TEST_F(ScreenRunTest, PrintFileThatCannotBeCreatedIsToldInTheSessionLanguage) {
     told = told || screen.find("NO SE HA PODIDO ESCRIBIR EL FICHERO") != std::string::npos;
   }
   EXPECT_TRUE(told);
+}
+
+// Confirms the default selection once, acknowledges what is said, then leaves.
+void ConfirmOnceAndLeave(MemoryConsole& console) {
+  for (int field = 0; field < 3; ++field) console.PushKeyCode(keys::kEnter);
+  console.PushKeys("S");
+  console.PushKeyCode(keys::kEnter);
+  console.PushKeys("x");
+  console.PushKeyCode(keys::kEscape);
+}
+
+bool AnyScreenHolds(const std::vector<std::string>& screens, const std::string& text) {
+  for (const std::string& screen : screens) {
+    if (screen.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The session's variables in the process environment, where the print program finds
+// them, for one test.
+class ProcessEnvironment {
+ public:
+  explicit ProcessEnvironment(const std::map<std::string, std::string>& variables) {
+    for (const auto& [name, value] : variables) {
+      ::setenv(name.c_str(), value.c_str(), 1);
+      names_.push_back(name);
+    }
+  }
+  ~ProcessEnvironment() {
+    for (const std::string& name : names_) ::unsetenv(name.c_str());
+  }
+
+ private:
+  std::vector<std::string> names_;
+};
+
+TEST_F(ScreenRunTest, ThePrintProgramsOutcomeIsShownInTheSessionLanguage) {
+  const fs::path orbprint = fs::path(ORB_BINARY_DIR) / "bin" / "orbprint";
+  if (!fs::exists(orbprint)) GTEST_SKIP() << "orbprint has not been built";
+  ProcessEnvironment for_the_print_program(environment);
+  fs::create_directories(root / "EXE");
+  fs::copy_file(orbprint, root / "EXE" / "ORBPRINT");
+  SetLanguage("SPA");
+  SetOutput("PDF:r.pdf");
+  RecordingConsole recording;
+  ConfirmOnceAndLeave(recording);
+  std::string message;
+  EXPECT_EQ(RunWith(recording, message), 0);
+  ASSERT_TRUE(fs::exists(root / "TMP" / "r.pdf"));
+  // "N pages written to FILE", in Spanish, until a key is pressed.
+  EXPECT_TRUE(AnyScreenHolds(recording.screens, " escrita en ") ||
+              AnyScreenHolds(recording.screens, " escritas en "));
+  EXPECT_TRUE(AnyScreenHolds(recording.screens, (root / "TMP" / "r.pdf").string()));
+  EXPECT_FALSE(AnyScreenHolds({recording.ScreenText()}, "r.pdf"));  // closed by the key
+
+  // A device that cannot be written: why, in the session's language.
+  SetOutput("PDF:/nonexistent/dir/r.pdf");
+  RecordingConsole failing;
+  ConfirmOnceAndLeave(failing);
+  EXPECT_EQ(RunWith(failing, message), 0);
+  EXPECT_TRUE(AnyScreenHolds(failing.screens, "EL PROGRAMA DE IMPRESI"));
+  EXPECT_TRUE(AnyScreenHolds(failing.screens, "no se puede escribir"));
+  EXPECT_TRUE(AnyScreenHolds(failing.screens, "/nonexistent/dir/r.pdf"));
+}
+
+TEST_F(ScreenRunTest, APrintFileCutShortIsToldAndNeverPrinted) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  fs::create_directories(root / "EXE");
+  const fs::path marker = root / "printed";
+  std::ofstream(root / "EXE" / "ORBPRINT") << "#!/bin/sh\ntouch '" << marker.string() << "'\n";
+  fs::permissions(root / "EXE" / "ORBPRINT", fs::perms::owner_all);
+  fs::create_directories(root / "TMP");
+  fs::create_symlink("/dev/full", root / "TMP" / "orbprint.tmp");
+  RecordingConsole recording;
+  ConfirmOnceAndLeave(recording);
+  std::string message;
+  EXPECT_EQ(RunWith(recording, message), 0);
+  EXPECT_TRUE(AnyScreenHolds(recording.screens, "NO S'HA POGUT ESCRIURE EL FITXER D'IMPRESSI"));
+  EXPECT_TRUE(AnyScreenHolds(recording.screens, "space left on device"));  // the system's reason
+  EXPECT_FALSE(fs::exists(marker));
+  EXPECT_TRUE(recording.ScriptEmpty());  // back on the form, which Escape left
+}
+
+// Looks at the window stack file when the form first waits for a key.
+class StackWatchingConsole : public MemoryConsole {
+ public:
+  std::string ReadKey() override {
+    if (!looked) {
+      looked = true;
+      std::ifstream in(stack_file, std::ios::binary);
+      stack.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return MemoryConsole::ReadKey();
+  }
+  fs::path stack_file;
+  bool looked = false;
+  std::string stack;
+};
+
+TEST_F(ScreenRunTest, WorkFilesLeftByAKilledRunAreNotReadAgain) {
+  // A stack of one stale record, its header pointing past it, and a stale list file.
+  fs::create_directories(root / "TMP");
+  const std::string stale(40, 'S');
+  const uint32_t next = 5 + static_cast<uint32_t>(stale.size());
+  std::string file(reinterpret_cast<const char*>(&next), 4);
+  std::ofstream(root / "TMP" / "WinPush.tmp", std::ios::binary) << file + stale;
+  std::ofstream(root / "TMP" / "Browse.tmp", std::ios::binary) << "stale list";
+  StackWatchingConsole watching;
+  watching.stack_file = root / "TMP" / "WinPush.tmp";
+  watching.PushKeyCode(keys::kEscape);
+  std::string message;
+  EXPECT_EQ(RunWith(watching, message), 0);
+  ASSERT_TRUE(watching.looked);
+  EXPECT_EQ(watching.stack.find("SSSS"), std::string::npos);  // the form's own window only
+  EXPECT_FALSE(fs::exists(root / "TMP" / "WinPush.tmp"));
+  EXPECT_FALSE(fs::exists(root / "TMP" / "Browse.tmp"));
+}
+
+TEST_F(ScreenRunTest, AWorkDirectoryThatCannotBeUsedIsRefusedAtStart) {
+  environment["ORBTMP"] = root.string() + "/NO-SUCH-TMP/";
+  console.PushKeyCode(keys::kEscape);
+  std::string message;
+  EXPECT_EQ(Run(message), 1);
+  EXPECT_NE(message.find("work directory " + root.string() + "/NO-SUCH-TMP/ (ORBTMP) cannot be "
+                         "used: No such file or directory"),
+            std::string::npos)
+      << message;
+  EXPECT_TRUE(console.first_screen.empty());  // no form was shown
 }
 
 TEST_F(ScreenRunTest, SpanishSessionShowsTheTranslatedForm) {

@@ -50,11 +50,18 @@ TEST_F(SessionInitTest, DirectoriesGetTheirBackslash) {
 
   env_ = {{"ORBROOT", "C:\\ORB"}, {"ORBEXE", "C:\\ORB\\EXE"}, {"ORBTMP", "C:\\TMP"}};
   Session s = Init();
-  EXPECT_EQ(s.RootDir, "C:\\ORB");  // taken as it is
-  EXPECT_EQ(s.ExeDir, "C:\\ORB\\EXE");
+  EXPECT_EQ(s.RootDir, "C:\\ORB\\");
+  EXPECT_EQ(s.ExeDir, "C:\\ORB\\EXE\\");
   EXPECT_EQ(s.TempDir, "C:\\TMP\\");
   env_["ORBTMP"] = "C:";
   EXPECT_EQ(Init().TempDir, "C:");
+
+  // Written as a shell sets them: the separator is added, one already there is kept.
+  env_ = {{"ORBROOT", "/srv/orb"}, {"ORBEXE", "/srv/orb/EXE/"}, {"ORBTMP", "/tmp/t1"}};
+  s = Init();
+  EXPECT_EQ(s.RootDir + "DADES\\PropietV", "/srv/orb\\DADES\\PropietV");
+  EXPECT_EQ(s.ExeDir, "/srv/orb/EXE/");
+  EXPECT_EQ(s.TempDir, "/tmp/t1\\");
 }
 
 TEST_F(SessionInitTest, SessionFileInTheTemporaryDirectory) {

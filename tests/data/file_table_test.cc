@@ -123,6 +123,7 @@ TEST_F(DictionaryTest, MissingFileIsCreatedFromItsDictionaryThenOpened) {
   EXPECT_EQ(create.key, "C:\\ELSEWHERE\\PropietV.dat");
   EXPECT_EQ(create.key_number, -1);
   EXPECT_TRUE(messages_.log.empty());
+  EXPECT_EQ(messages_.created, (std::vector<std::string>{"C:\\ELSEWHERE\\PropietV"}));
 }
 
 TEST_F(DictionaryTest, FileCreatedMeanwhileByAnotherProgramIsOpened) {
@@ -134,6 +135,7 @@ TEST_F(DictionaryTest, FileCreatedMeanwhileByAnotherProgramIsOpened) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(manager_.Operations(), (std::vector<uint16_t>{0, 14, 0, 15}));
   EXPECT_TRUE(messages_.log.empty());
+  EXPECT_TRUE(messages_.created.empty());  // another program made it
 }
 
 TEST_F(DictionaryTest, DictionaryShorterThanItsCountGivesWhatItHas) {
@@ -163,6 +165,19 @@ TEST_F(FileTableTest, FileInUseIsRetriedEveryThreeSeconds) {
   Open(505);
   EXPECT_EQ(messages_.log,
             (std::vector<std::string>{"sleep 3000", "sleep 3000", "sleep 3000"}));
+}
+
+TEST_F(FileTableTest, AFileHeldTooLongFailsTheOpenWhenTheCallerGivesUp) {
+  manager_.open_statuses = {85, 85, 85, 85, 0};
+  messages_.wait_limit_ms = 6000;
+  Open(505, 85);
+  EXPECT_EQ(messages_.waits, (std::vector<std::string>{"DADES\\F505 0", "DADES\\F505 3000",
+                                                       "DADES\\F505 6000"}));
+  EXPECT_EQ(messages_.log,
+            (std::vector<std::string>{"sleep 3000", "sleep 3000",
+                                      "show 12 NO ES POT ACCEDIR AL FITXER DADES\\F505 (85)",
+                                      "beep", "key", "hide", "end"}));
+  EXPECT_EQ(table_.FindFileEntry(505), -40);  // nothing is left open
 }
 
 TEST_F(FileTableTest, OpenFailureTextFollowsTheLanguage) {
@@ -372,6 +387,25 @@ TEST_F(RecordAccessTest, LockModeOneWaitsWithOneMessageUntilTheRecordIsFree) {
   EXPECT_EQ(messages_.log,
             (std::vector<std::string>{"sleep 2501", "show 24 FITXER BLOQUEJAT. ESPEREU UN MOMENT.",
                                       "sleep 2501", "sleep 2501", "hide"}));
+}
+
+TEST_F(RecordAccessTest, ALockedRecordIsGivenUpWhenTheCallerStopsWaiting) {
+  manager_.on_get = [](uint16_t, uint8_t*, uint32_t*, char*) { return int16_t{84}; };
+  int16_t status = -1;
+  table_.SetLockMode(505, "a", status);
+  random_ = 0.25;  // pauses of 2501 ms
+  messages_.wait_limit_ms = 5000;
+  table_.GetByKey(505, 0, "K", 1, status);
+  EXPECT_EQ(status, 84);
+  EXPECT_EQ(messages_.waits, (std::vector<std::string>{"DADES\\F505 0", "DADES\\F505 2501",
+                                                       "DADES\\F505 5002"}));
+  EXPECT_EQ(messages_.log,
+            (std::vector<std::string>{"sleep 2501", "show 24 FITXER BLOQUEJAT. ESPEREU UN MOMENT.",
+                                      "sleep 2501", "hide"}));
+  // The next read waits afresh.
+  messages_.waits.clear();
+  table_.StepRecords(505, 1, status);
+  EXPECT_EQ(messages_.waits.front(), "DADES\\F505 0");
 }
 
 TEST_F(RecordAccessTest, LockPausesStayBetweenOneAndTenThousandAndOneMilliseconds) {

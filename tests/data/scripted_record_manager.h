@@ -91,6 +91,16 @@ class LoggingMessages : public DataMessages {
   void Sleep(int32_t milliseconds) override {
     log.push_back("sleep " + std::to_string(milliseconds));
   }
+
+  // Waits for a held file end once this much has been waited; -1: never.
+  int32_t wait_limit_ms = -1;
+  std::vector<std::string> waits;    // "NAME WAITED" for every question
+  std::vector<std::string> created;  // the files created from their dictionaries
+  bool KeepWaiting(const std::string& name, int32_t waited_ms) override {
+    waits.push_back(name + " " + std::to_string(waited_ms));
+    return wait_limit_ms < 0 || waited_ms < wait_limit_ms;
+  }
+  void FileCreated(const std::string& name) override { created.push_back(name); }
 };
 
 // A Stat block: record length, page size, then keys given as lists of

@@ -155,6 +155,42 @@ TEST_F(HostPathTest, AResolvedDirectoryTakesNamesExactly) {
   EXPECT_FALSE(ResolvedDirectory("C:\\TMP").Valid());
 }
 
+TEST_F(HostPathTest, FailuresSayWhy) {
+  std::string reason;
+  EXPECT_EQ(OpenFile(Root() + "NOSUCH\\x.tmp", "wb", &reason), nullptr);
+  EXPECT_EQ(reason, "No such file or directory");
+  EXPECT_FALSE(WriteFile("C:\\x.tmp", "x", &reason));
+  EXPECT_NE(reason.find("drive"), std::string::npos) << reason;
+  std::string content = "old";
+  EXPECT_FALSE(ReadFile(Root(), content, 100, &reason));  // a directory opens, reads nothing
+  EXPECT_EQ(reason, "Is a directory");
+  EXPECT_EQ(content, "");
+  if (fs::exists("/dev/full")) {
+    // A full disk: the bytes are taken into the buffer, and refused when it is written.
+    EXPECT_FALSE(WriteFile("/dev/full", std::string(10, 'x'), &reason));
+    EXPECT_EQ(reason, "No space left on device");
+  }
+}
+
+TEST_F(HostPathTest, WorkDirectoryMustExistAndTakeFiles) {
+  std::string reason;
+  EXPECT_TRUE(IsUsableWorkDirectory(Root(), reason));
+  EXPECT_TRUE(IsUsableWorkDirectory("", reason));  // the current directory
+  EXPECT_FALSE(IsUsableWorkDirectory(Root() + "missing\\", reason));
+  EXPECT_EQ(reason, "No such file or directory");
+  Touch("plain");
+  EXPECT_FALSE(IsUsableWorkDirectory(Root() + "plain\\", reason));
+  EXPECT_EQ(reason, "Not a directory");
+  EXPECT_FALSE(IsUsableWorkDirectory("C:\\TMP\\", reason));
+  if (::geteuid() != 0) {  // permissions do not hold the superuser back
+    fs::create_directories(dir_ / "locked");
+    fs::permissions(dir_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(IsUsableWorkDirectory(Root() + "locked\\", reason));
+    EXPECT_EQ(reason, "Permission denied");
+    fs::permissions(dir_ / "locked", fs::perms::owner_all);
+  }
+}
+
 TEST_F(HostPathTest, ChangeDirectoryFollowsCase) {
   fs::create_directories(dir_ / "Orb");
   const fs::path before = fs::current_path();

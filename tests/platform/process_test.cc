@@ -73,6 +73,24 @@ TEST_F(ProcessTest, ProgramsThatCannotStartGiveMinusOne) {
   EXPECT_EQ(RunProgram(dir_.string() + "\\garbage", {}), -1);
 }
 
+TEST_F(ProcessTest, ProgramsThatCannotStartSayWhy) {
+  std::string reason;
+  EXPECT_EQ(RunProgramWithReason(dir_.string() + "\\missing", {}, reason), -1);
+  EXPECT_EQ(reason, "No such file or directory");
+  EXPECT_EQ(RunProgramWithReason(Script("plain", "exit 0", false), {}, reason), -1);
+  EXPECT_EQ(reason, "Permission denied");
+  EXPECT_EQ(RunProgramWithReason(dir_.string(), {}, reason), -1);
+  EXPECT_EQ(reason, "Is a directory");
+  EXPECT_EQ(RunProgramWithReason("C:\\ORB\\ORBPRINT", {}, reason), -1);
+  EXPECT_NE(reason.find("drive"), std::string::npos);
+  std::ofstream(dir_ / "garbage") << "\x7f" "ELF nonsense";
+  fs::permissions(dir_ / "garbage", fs::perms::owner_all);
+  EXPECT_EQ(RunProgramWithReason(dir_.string() + "\\garbage", {}, reason), -1);
+  EXPECT_EQ(reason, "Exec format error");
+  reason = "stale";
+  EXPECT_EQ(RunProgramWithReason(Script("ok", "exit 0"), {}, reason), 0);
+}
+
 TEST_F(ProcessTest, OnlyTheStandardDescriptorsAreInherited) {
   const int fd = ::open((dir_ / "marker").c_str(), O_CREAT | O_WRONLY, 0600);
   ASSERT_GE(fd, 0);

@@ -201,6 +201,12 @@ TEST_F(PrintFileTest, FullDiskIsReportedWhenClosing) {
   print.OpenPrint("X");
   for (int i = 0; i < 2000; ++i) print.PrintAt(1, std::string(100, 'x'), 0);
   EXPECT_FALSE(print.ClosePrint());
+  EXPECT_EQ(print.FailureReason(), "No space left on device");
+  // A new print file starts without the old failure.
+  std::filesystem::remove(dir_ / "orbprint.tmp");
+  ASSERT_TRUE(print.OpenPrint("X"));
+  EXPECT_TRUE(print.ClosePrint());
+  EXPECT_EQ(print.FailureReason(), "");
 }
 
 }  // namespace

@@ -64,8 +64,35 @@ TEST_F(ReportBadInputTest, PrintFileThatCannotBeCreatedIsNamed) {
   session_.TempDir = root_ + "NO-SUCH-DIR/";
   RunReport("20261231", 1, 9999);
   EXPECT_FALSE(outcome_.print_file_written);
-  EXPECT_NE(outcome_.message.find("NO-SUCH-DIR/orbprint.tmp"), std::string::npos)
+  EXPECT_NE(outcome_.message.find("NO-SUCH-DIR/orbprint.tmp: No such file or directory"),
+            std::string::npos)
       << outcome_.message;
+}
+
+TEST_F(ReportBadInputTest, PrintFileCutShortIsNeverHandedToThePrintProgram) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  WriteData({OwnerImage(PackedCode(1), "OWNER", "ES12345678Z", {{PackedCode(10), 0}})},
+            {PropertyImage(PackedCode(10), "PROPERTY", 0, 0, 5000)}, {}, {}, {});
+  int started = 0;
+  print_program_ = [&started](const Session&) {
+    ++started;
+    return PrintProgramRun{0, "", ""};
+  };
+  RunReport("20261231", 1, 9999);
+  ASSERT_TRUE(outcome_.print_file_written);
+  EXPECT_EQ(started, 1);
+  EXPECT_TRUE(outcome_.print_program_started);
+
+  // A full disk: the lines are refused when the file is written out.
+  std::filesystem::remove(dir_ / "TMP" / "orbprint.tmp");
+  std::filesystem::create_symlink("/dev/full", dir_ / "TMP" / "orbprint.tmp");
+  RunReport("20261231", 1, 9999);
+  EXPECT_FALSE(outcome_.print_file_written);
+  EXPECT_EQ(outcome_.reason, "No space left on device");
+  EXPECT_NE(outcome_.message.find("orbprint.tmp: No space left on device"), std::string::npos)
+      << outcome_.message;
+  EXPECT_EQ(started, 1);
+  EXPECT_FALSE(outcome_.print_program_started);
 }
 
 }  // namespace

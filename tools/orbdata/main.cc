@@ -42,16 +42,31 @@ constexpr char kUsage[] =
     "decimal comma); the header line decides.\n"
     "Exit codes: 0 done, 1 the file or the record manager failed, 2 bad input.\n";
 
-int Usage() {
-  std::fputs(kUsage, stderr);
+// What was refused, then the usage.
+int Refuse(const std::string& what) {
+  std::fprintf(stderr, "orbdata: %s\n%s", what.c_str(), kUsage);
   return 2;
 }
+
+// The number of arguments each command takes after its name.
+struct CommandShape {
+  const char* name;
+  size_t arguments;
+  const char* needs;
+};
+constexpr CommandShape kCommands[] = {
+    {"create", 2, "DATAFILE DICTIONARY"},
+    {"dictionary", 2, "KIND DICTIONARY"},
+    {"import", 3, "[--dictionary DICTIONARY] KIND DATAFILE CSVFILE"},
+    {"dump", 1, "DATAFILE"},
+    {"stat", 1, "DATAFILE"},
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage();
+  if (args.empty()) return Refuse("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage, stdout);
     return 0;
@@ -67,6 +82,24 @@ int main(int argc, char** argv) {
     dictionary = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
+  const CommandShape* shape = nullptr;
+  for (const CommandShape& c : kCommands) {
+    if (command == c.name) shape = &c;
+  }
+  if (shape == nullptr) {
+    return Refuse((!command.empty() && command[0] == '-' ? "unknown option '"
+                                                          : "unknown command '") +
+                  command + "'");
+  }
+  for (const std::string& arg : args) {
+    if (arg.size() > 1 && arg[0] == '-') {
+      return Refuse("unknown option '" + arg + "' for " + command);
+    }
+  }
+  if (args.size() != shape->arguments) {
+    return Refuse(command + " takes " + shape->needs + " (" + std::to_string(args.size()) +
+                  " argument" + (args.size() == 1 ? "" : "s") + " given)");
+  }
   using namespace orb::orbdata;
   if (command == "create" && args.size() == 2) return CreateCommand(args[0], args[1]);
   if (command == "dictionary" && args.size() == 2) return DictionaryCommand(args[0], args[1]);
@@ -75,5 +108,5 @@ int main(int argc, char** argv) {
   }
   if (command == "dump" && args.size() == 1) return DumpCommand(args[0]);
   if (command == "stat" && args.size() == 1) return StatCommand(args[0]);
-  return Usage();
+  return Refuse("unknown command '" + command + "'");
 }

@@ -21,7 +21,11 @@ std::string UpperAscii(std::string_view text) {
 
 }  // namespace
 
-bool ParseDevice(std::string_view text, Device& out, std::string& error) {
+bool ParseDevice(std::string_view text, Device& out, std::string& error,
+                 const Translator& translate) {
+  auto say = [&translate](const char* text) {
+    return translate ? translate(text) : std::string(text);
+  };
   const std::string_view trimmed = TrimBlanks(text);
   const size_t colon = trimmed.find(':');
   const std::string keyword = UpperAscii(TrimBlanks(trimmed.substr(0, colon)));
@@ -32,7 +36,7 @@ bool ParseDevice(std::string_view text, Device& out, std::string& error) {
   if (keyword.empty() || keyword == "PANTALLA" || keyword == "SCREEN") {
     out.kind = Device::Kind::kScreen;
     if (!target.empty()) {
-      error = "the screen device takes no name after \":\"";
+      error = say("el dispositiu de pantalla no porta cap nom despr\x82s de ':'");
       return false;
     }
     return true;
@@ -44,12 +48,13 @@ bool ParseDevice(std::string_view text, Device& out, std::string& error) {
   } else if (keyword == "LP") {
     out.kind = Device::Kind::kPrinter;
     if (!target.empty() && target.front() == '-') {
-      error = "a printer queue name cannot begin with \"-\"";
+      error = say("el nom d'una cua d'impressi\xa2 no pot comen\x87" "ar amb '-'");
       return false;
     }
   } else {
-    error = "unknown device \"" + std::string(trimmed) +
-            "\" (known: PANTALLA, SCREEN, PDF[:file], TXT[:file], LP[:queue])";
+    error = say("dispositiu desconegut ") + "\"" + std::string(trimmed) + "\" (" +
+            say("coneguts: ") + "PANTALLA, SCREEN, PDF[:" + say("fitxer") + "], TXT[:" +
+            say("fitxer") + "], LP[:" + say("cua") + "])";
     return false;
   }
   return true;

@@ -9,10 +9,14 @@
 // A relative file name is taken inside the work directory.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace orb::print {
+
+// Gives a fixed text (written in Catalan) in the session's language.
+using Translator = std::function<std::string(const std::string&)>;
 
 struct Device {
   enum class Kind { kScreen, kPdf, kText, kPrinter };
@@ -20,8 +24,10 @@ struct Device {
   std::string target;  // file name or queue (code page 850); empty for the default
 };
 
-// False, with a message, for a device text that names no known device.
-bool ParseDevice(std::string_view text, Device& out, std::string& error);
+// False, with a message (code page 850, through `translate` when one is given), for a
+// device text that names no known device.
+bool ParseDevice(std::string_view text, Device& out, std::string& error,
+                 const Translator& translate = nullptr);
 
 // The suite name of a device's output file: absolute names as they stand, others and
 // the default inside work_dir (which ends with a separator or is empty).
