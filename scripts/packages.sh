@@ -2,6 +2,7 @@
 # Installs the Debian packages the project needs, when they are missing.
 set -euo pipefail
 needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
+        libpq-dev postgresql
         tmux)
 missing=()
 for p in "${needed[@]}"; do

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/btrieve/postgres/pg_connection.h"
 #include "platform/btrieve/record_engine.h"
 
 namespace orb {
@@ -70,5 +71,14 @@ int16_t BtrBeginBulk(void* position_block) {
 }
 
 int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
+
+void BtrConfigure(const BtrSettings& settings) { ProcessEngine().Configure(settings); }
+
+std::string BtrLastServerError() { return ProcessEngine().LastServerError(); }
+
+std::string BtrDescribeEngine(const std::string& server) {
+  if (server.empty()) return "SQLite files";
+  return "PostgreSQL server " + btr::pg::DescribeServer(server);
+}
 
 }  // namespace orb
