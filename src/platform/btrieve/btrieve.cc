@@ -25,6 +25,7 @@ std::vector<btr::RecordEngine*>& Abandoned() {
 // call each time).
 struct ProcessEngineSlot {
   std::unique_ptr<btr::RecordEngine> engine;
+  BtrSettings settings;  // kept for the fresh engine of a forked child
   bool inherited = false;
   // At exit the engine closes its files (ending bulk loads); a forked child that exits
   // must not close the parent's connections, which would commit the parent's bulk load
@@ -52,6 +53,7 @@ btr::RecordEngine& ProcessEngine() {
   if (!slot.engine || slot.inherited) {
     if (slot.inherited && slot.engine) Abandoned().push_back(slot.engine.release());
     slot.engine = std::make_unique<btr::RecordEngine>();
+    slot.engine->Configure(slot.settings);
     slot.inherited = false;
   }
   return *slot.engine;
@@ -72,7 +74,10 @@ int16_t BtrBeginBulk(void* position_block) {
 
 int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
 
-void BtrConfigure(const BtrSettings& settings) { ProcessEngine().Configure(settings); }
+void BtrConfigure(const BtrSettings& settings) {
+  ProcessEngine().Configure(settings);
+  Slot().settings = settings;
+}
 
 std::string BtrLastServerError() { return ProcessEngine().LastServerError(); }
 

@@ -278,7 +278,7 @@ int16_t PgFile::TakeLock(uint32_t position) {
   if (int16_t s = Check(db_->Run(
           "lock",
           "SELECT CASE WHEN pg_try_advisory_lock($1) THEN (CASE WHEN $2 <> 0 THEN "
-          "pg_advisory_unlock($2) OR true ELSE true END) ELSE false END",
+          "pg_advisory_unlock($2) IS NOT NULL ELSE true END) ELSE false END",
           params, result))) {
     return s;
   }

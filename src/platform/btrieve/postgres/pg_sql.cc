@@ -83,7 +83,7 @@ std::string LockedScanSql(const std::string& table, const KeyDef& key, size_t k,
   const std::string lock = "(($3::bigint << 32) | position)";
   return "SELECT " + column + ", position, data, CASE WHEN $5 = 1 AND " + column +
          " <> $1 THEN NULL WHEN " + lock + " = $4 THEN true WHEN pg_try_advisory_lock(" + lock +
-         ") THEN (CASE WHEN $4 <> 0 THEN pg_advisory_unlock($4) OR true ELSE true END)"
+         ") THEN (CASE WHEN $4 <> 0 THEN pg_advisory_unlock($4) IS NOT NULL ELSE true END)"
          " ELSE false END FROM " + table + " WHERE " +
          Beyond(key, column, forward, "$1", "$2") + Order(key, column, forward) +
          " LIMIT 1";
