@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orb {
 
@@ -35,6 +36,10 @@ bool ReadFile(std::string_view suite_name, std::string& out,
               size_t max_bytes = size_t{1} << 30);
 // Writes out as the whole content of the file (created or emptied).
 bool WriteFile(std::string_view suite_name, std::string_view content);
+
+// The regular files under a directory and its subdirectories, as paths relative to
+// it with '/' between components, sorted; empty when the directory cannot be read.
+std::vector<std::string> FilesUnder(std::string_view suite_dir);
 
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "data_server.h"
 
 namespace {
 
@@ -23,6 +24,11 @@ constexpr char kUsage[] =
     "      prints the records in key 0 order, one a line, in hexadecimal\n"
     "  orbdata stat DATAFILE\n"
     "      prints the file's record length, page size, record count and keys\n"
+    "  orbdata copy FROM TO\n"
+    "      copies every data file of an installation from its folder to a PostgreSQL\n"
+    "      server (a connection string such as \"host=db dbname=agency\") or from a\n"
+    "      server to a folder, all or nothing; nothing is written when TO already\n"
+    "      holds one of the files\n"
     "\n"
     "KIND and the CSV columns:\n"
     "  owners       code,name,tax_id,properties   (properties: up to 20 code:regime\n"
@@ -33,6 +39,8 @@ constexpr char kUsage[] =
     "  payments     property,date,amount,state\n"
     "Codes are decimal digits, dates YYYY-MM-DD, amounts whole hundredths, fee_percent a\n"
     "decimal number with a point. A data file name without extension gets \".dat\".\n"
+    "With a server configured (ORBDATABASE, or [Dades] Servidor in the Vora.ini of\n"
+    "ORBROOT), a DATAFILE inside ORBROOT is that file on the server.\n"
     "Exit codes: 0 done, 1 the file or the record manager failed, 2 bad input.\n";
 
 int Usage() {
@@ -57,6 +65,8 @@ int main(int argc, char** argv) {
     args.erase(args.begin(), args.begin() + 2);
   }
   using namespace orb::orbdata;
+  if (command == "copy" && args.size() == 2) return CopyCommand(args[0], args[1]);
+  UseConfiguredServer();
   if (command == "create" && args.size() == 2) return CreateCommand(args[0], args[1]);
   if (command == "dictionary" && args.size() == 2) return DictionaryCommand(args[0], args[1]);
   if (command == "import" && args.size() == 3) {

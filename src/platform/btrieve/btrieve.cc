@@ -79,6 +79,12 @@ void BtrConfigure(const BtrSettings& settings) {
   Slot().settings = settings;
 }
 
+int16_t BtrRemoveFile(const std::string& name) { return ProcessEngine().Remove(name); }
+
+int16_t BtrListServerFiles(std::vector<std::string>& names) {
+  return ProcessEngine().ListServerFiles(names);
+}
+
 std::string BtrLastServerError() { return ProcessEngine().LastServerError(); }
 
 std::string BtrDescribeEngine(const std::string& server) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orb {
 
@@ -76,6 +77,11 @@ struct BtrSettings {
   bool prepare_database = false;
 };
 void BtrConfigure(const BtrSettings& settings);
+// Engine extensions for the data tool: removes a data file (named as for Open: 12 when
+// there is none, 85 while it is open anywhere); lists the data files of the configured
+// server by their installation names (20 without a server).
+int16_t BtrRemoveFile(const std::string& name);
+int16_t BtrListServerFiles(std::vector<std::string>& names);
 // What the last failure to reach the data server was, naming the server but never the
 // password; empty when there was none.
 std::string BtrLastServerError();

@@ -71,6 +71,8 @@ class FileEngine {
   // elsewhere), 30 when it is not one of our data files.
   virtual int16_t Open(const std::string& name, OpenMode mode,
                        std::unique_ptr<OpenFile>& out) = 0;
+  // Removes the file `name`: 12 when there is none, 85 when it is open anywhere.
+  virtual int16_t Remove(const std::string& name) = 0;
   // In a forked child: as OpenFile::AbandonAfterFork, for what the engine itself holds.
   virtual void AbandonAfterFork() {}
 };

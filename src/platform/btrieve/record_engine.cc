@@ -99,6 +99,22 @@ FileEngine& RecordEngine::EngineFor(const std::string& name, std::string& engine
   return *server_;
 }
 
+int16_t RecordEngine::Remove(const std::string& name) {
+  if (name.empty()) return kBtrFileNotFound;
+  std::string engine_name;
+  FileEngine& engine = EngineFor(name, engine_name);
+  return engine.Remove(engine_name);
+}
+
+int16_t RecordEngine::ListServerFiles(std::vector<std::string>& names) {
+  names.clear();
+  if (settings_.server.empty()) return kBtrServerUnavailable;
+  if (!server_) {
+    server_ = std::make_unique<pg::PgFiles>(settings_.server, settings_.prepare_database);
+  }
+  return server_->List(names);
+}
+
 OpenFile* RecordEngine::Find(const void* position_block) const {
   const uint32_t handle = HandleOf(position_block);
   if (handle == 0) return nullptr;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/btrieve/btrieve.h"
 #include "platform/btrieve/file_engine.h"
@@ -42,6 +43,9 @@ class RecordEngine {
 
   // Where later opens and creates find their files (see BtrConfigure).
   void Configure(const BtrSettings& settings);
+  // Removes a data file (see BtrRemoveFile); lists the configured server's files.
+  int16_t Remove(const std::string& name);
+  int16_t ListServerFiles(std::vector<std::string>& names);
   // The last failure to reach the server, for messages; empty when none.
   std::string LastServerError() const;
 

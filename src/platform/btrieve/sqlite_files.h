@@ -11,6 +11,7 @@ class SqliteFiles final : public FileEngine {
   int16_t Create(const std::string& name, const FileLayout& layout, bool overwrite) override;
   int16_t Open(const std::string& name, OpenMode mode,
                std::unique_ptr<OpenFile>& out) override;
+  int16_t Remove(const std::string& name) override;
 };
 
 }  // namespace orb::btr

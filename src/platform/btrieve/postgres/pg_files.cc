@@ -50,12 +50,63 @@ int16_t PgFiles::NoCatalogue(const PgConnection& connection) {
                   "put an installation's files there with orbdata copy");
 }
 
-int16_t PgFiles::Create(const std::string& name, const FileLayout& layout, bool overwrite) {
+int16_t PgFiles::Utility() {
   if (utility_ && !utility_->Alive()) utility_.reset();
   if (!utility_) {
     if (int16_t s = Connect(utility_)) return s;
     utility_->Exec("SET lock_timeout = 10000");
   }
+  return kBtrOk;
+}
+
+int16_t PgFiles::List(std::vector<std::string>& names) {
+  names.clear();
+  if (int16_t s = Utility()) return s;
+  PgResult result;
+  PgParams none;
+  if (int16_t s = utility_->Run(nullptr, "SELECT name FROM orb_files ORDER BY name_key", none,
+                                result)) {
+    if (utility_->LastState() == "42P01") return NoCatalogue(*utility_);
+    shared_->last_error = utility_->LastError();
+    return s;
+  }
+  for (int r = 0; r < result.Rows(); ++r) names.emplace_back(result.Bytes(r, 0));
+  return kBtrOk;
+}
+
+// Under the file's exclusive lock, in one transaction: the table (and its sequence)
+// and the catalogue row go together.
+int16_t PgFiles::Remove(const std::string& name) {
+  if (int16_t s = Utility()) return s;
+  PgConnection& db = *utility_;
+  PgParams params;
+  params.Text(NameKey(name));
+  PgResult result;
+  int16_t status = db.Exec("BEGIN");
+  if (status == kBtrOk) {
+    status = db.Run(nullptr,
+                    std::string("SELECT pg_try_advisory_xact_lock(") +
+                        std::to_string(kFileLockClass) + ", " + kFileLockKey +
+                        "), (SELECT id FROM orb_files WHERE name_key = $1)",
+                    params, result);
+  }
+  if (status == kBtrOk && !result.Bool(0, 0)) status = kBtrFileInUse;
+  if (status == kBtrOk && result.IsNull(0, 1)) status = kBtrFileNotFound;
+  if (status == kBtrOk) {
+    const int64_t id = result.Int64(0, 1);
+    status = db.Exec("DROP TABLE IF EXISTS " + TableName(id) +
+                     " CASCADE; DELETE FROM orb_files WHERE id = " + std::to_string(id));
+  }
+  if (status == kBtrOk) status = db.Exec("COMMIT");
+  if (status != kBtrOk) {
+    if (db.LastState() == "42P01") status = kBtrFileNotFound;
+    db.Exec("ROLLBACK");
+  }
+  return status;
+}
+
+int16_t PgFiles::Create(const std::string& name, const FileLayout& layout, bool overwrite) {
+  if (int16_t s = Utility()) return s;
   PgConnection& db = *utility_;
   const std::string key = NameKey(name);
   auto fail = [&](int16_t status) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/btrieve/file_engine.h"
 
@@ -35,7 +36,10 @@ class PgFiles final : public FileEngine {
   int16_t Create(const std::string& name, const FileLayout& layout, bool overwrite) override;
   int16_t Open(const std::string& name, OpenMode mode,
                std::unique_ptr<OpenFile>& out) override;
+  int16_t Remove(const std::string& name) override;
   void AbandonAfterFork() override;
+  // The names of every data file in the catalogue, in name order.
+  int16_t List(std::vector<std::string>& names);
 
   const std::string& LastError() const { return shared_->last_error; }
 
@@ -43,6 +47,7 @@ class PgFiles final : public FileEngine {
   int16_t Connect(std::unique_ptr<PgConnection>& out);
   int16_t Fail(int16_t status, const std::string& text);
   int16_t NoCatalogue(const PgConnection& connection);
+  int16_t Utility();
 
   std::string conninfo_;
   bool prepare_;
