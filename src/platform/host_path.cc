@@ -187,6 +187,14 @@ std::vector<std::string> FilesUnder(std::string_view suite_dir) {
   return out;
 }
 
+bool CreateDirectories(std::string_view suite_dir) {
+  const std::optional<std::string> dir = HostPath(suite_dir);
+  if (!dir) return false;
+  std::error_code error;
+  std::filesystem::create_directories(*dir, error);
+  return std::filesystem::is_directory(*dir, error);
+}
+
 std::string GetEnv(const char* name) {
   const char* value = std::getenv(name);
   return value ? cp850::FromUtf8(value) : std::string();

@@ -41,6 +41,9 @@ bool WriteFile(std::string_view suite_name, std::string_view content);
 // it with '/' between components, sorted; empty when the directory cannot be read.
 std::vector<std::string> FilesUnder(std::string_view suite_dir);
 
+// Creates a directory and the directories above it that are missing.
+bool CreateDirectories(std::string_view suite_dir);
+
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);
 

@@ -164,6 +164,9 @@ int CopyCommand(const std::string& from_argument, const std::string& to_argument
       return undo(from.Shown() + ": " + name + " (" + Detail(s) + ")");
     }
     const std::string target_path = to.PathOf(name);
+    if (!to.server) {
+      CreateDirectories(cp850::FromUtf8(target_path.substr(0, target_path.rfind('/'))));
+    }
     if (int16_t s = DataFileAccess::Create(cp850::FromUtf8(target_path), stat)) {
       return undo(to.Shown() + ": " + name + " cannot be created (" + Detail(s) + ")");
     }
