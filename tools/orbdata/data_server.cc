@@ -111,9 +111,8 @@ int CopyCommand(const std::string& from_argument, const std::string& to_argument
   if (from.server == to.server) {
     return Refuse(2, "copy goes from a folder to a server or from a server to a folder");
   }
-  const Side& folder = from.server ? to : from;
-  if (!DirectoryExists(cp850::FromUtf8(folder.where))) {
-    return Refuse(2, folder.where + ": no such folder");
+  if (!from.server && !DirectoryExists(cp850::FromUtf8(from.where))) {
+    return Refuse(2, from.where + ": no such folder");
   }
   BtrSettings settings;
   settings.server = from.server ? from.where : to.where;
@@ -143,6 +142,9 @@ int CopyCommand(const std::string& from_argument, const std::string& to_argument
     }
   }
 
+  if (!to.server && !CreateDirectories(cp850::FromUtf8(to.where))) {
+    return Refuse(1, to.where + ": the folder cannot be made");
+  }
   // Every destination file is created and loaded in a bulk load of its own; the loads
   // end together at the end. Any failure removes every file this copy created.
   std::vector<std::unique_ptr<DataFileAccess>> loads;
