@@ -37,7 +37,7 @@ class TestSchema {
     if (!Exec("DROP SCHEMA IF EXISTS " + name_ + " CASCADE; CREATE SCHEMA " + name_)) {
       return false;
     }
-    conninfo = base_ + " options='-csearch_path=" + name_ + "'";
+    conninfo = base_ + " options='-csearch_path=" + name_ + "' application_name=" + name_;
     return true;
   }
   void Stop() {
@@ -59,6 +59,11 @@ class TestSchema {
     }
     PQfinish(conn);
     return ok;
+  }
+  // Ends the server sessions of this schema's connections, as a network failure would.
+  bool CutConnections() {
+    return Exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                " WHERE application_name = '" + name_ + "'");
   }
   const std::string& Name() const { return name_; }
   const std::string& Why() const { return why_; }

@@ -38,7 +38,13 @@ bool KeyRows::InsideHigh(const Place& p) const {
 
 KeyRows::Lookup KeyRows::Forward(const Place& target) const {
   if (!covered_ || !InsideLow(target)) return {Answer::kFetch};
-  if (!InsideHigh(target)) return {high_bounded_ ? Answer::kFetch : Answer::kNone};
+  if (!InsideHigh(target)) {
+    // Just past the last row read: the next batch goes on from there.
+    if (target.image == high_.image && target.position == high_.position + 1) {
+      return {Answer::kExtend};
+    }
+    return {Answer::kFetch};
+  }
   const auto it = std::lower_bound(rows_.begin(), rows_.end(), target,
                                    [](const Row& r, const Place& t) {
                                      return ComparePlaces(r.image, r.position, t) < 0;
@@ -49,7 +55,12 @@ KeyRows::Lookup KeyRows::Forward(const Place& target) const {
 
 KeyRows::Lookup KeyRows::Backward(const Place& target) const {
   if (!covered_ || !InsideHigh(target)) return {Answer::kFetch};
-  if (!InsideLow(target)) return {low_bounded_ ? Answer::kFetch : Answer::kNone};
+  if (!InsideLow(target)) {
+    if (target.image == low_.image && target.position == low_.position - 1) {
+      return {Answer::kExtend};
+    }
+    return {Answer::kFetch};
+  }
   const auto it = std::upper_bound(rows_.begin(), rows_.end(), target,
                                    [](const Place& t, const Row& r) {
                                      return ComparePlaces(r.image, r.position, t) > 0;
