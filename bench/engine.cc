@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "pg_bench_server.h"
 #include "platform/btrieve/btrieve.h"
 
 namespace {
@@ -67,6 +68,16 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "bench.dat").string();
   std::filesystem::remove(path);
+  // ORB_BENCH_POSTGRES: the file on that server instead (see pg_bench_server.h).
+  orb::bench::BenchServer server;
+  orb::BtrSettings settings;
+  settings.server = server.Conninfo();
+  settings.root = dir.string();
+  settings.prepare_database = true;
+  orb::BtrConfigure(settings);
+  std::printf("engine: %s", orb::BtrDescribeEngine(server.Conninfo()).c_str());
+  if (server.DelayMs()) std::printf(" through a proxy adding %d ms per round trip", server.DelayMs());
+  std::printf("\n");
 
   std::string def(1536, ' ');
   std::memset(def.data(), 0, 16 + 32);
