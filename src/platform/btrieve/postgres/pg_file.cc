@@ -94,7 +94,9 @@ int16_t PgFile::Fetch(int key, bool forward, const Place& from, bool join, KeyRo
   const auto k = static_cast<size_t>(key);
   const KeyDef& def = layout_.keys[k];
   Place beyond;
-  join = join && forward && rows.Beyond(true, beyond);
+  // Only a target past the stretch read on can join it.
+  join = join && forward && rows.Beyond(true, beyond) &&
+         ComparePlaces(from.image, from.position, beyond) >= 0;
   const size_t limit = batch_[k];
   PgParams params;
   params.Bytes(from.image).Int64(from.position).Int64(static_cast<int64_t>(limit));
