@@ -432,6 +432,33 @@ TEST_P(Engine, TheEntryPointServesTheProcess) {
   EXPECT_EQ(BTRCALL(kBtrGetFirst, b.bytes, out.data(), &len, kb, 255, 0), kBtrFileNotOpen);
 }
 
+TEST_P(Engine, SearchesAnywhereAfterAWalkFindTheirRecords) {
+  // Enough records that a walk reads ahead in several batches; then searches jump
+  // before, inside and after what was read, in both directions.
+  ASSERT_EQ(Create("many.dat", PeopleLayout()), kBtrOk);
+  Block b;
+  ASSERT_EQ(Open(b, "many.dat"), kBtrOk);
+  auto code = [](int i) { return "M" + std::to_string(10000 + i); };
+  for (int i = 0; i < 3000; i += 2) ASSERT_EQ(Insert(b, Person(code(i), 1, "m")), kBtrOk);
+  ASSERT_EQ(Walk(b, 0, 6).size(), 1500u);
+  for (int i : {2998, 0, 1500, 10, 2990, 700, 702, 4, 1200}) {
+    const Got g = Get(kBtrGetEqual, b, 0, Person(code(i), 0, "").substr(0, 6));
+    ASSERT_EQ(g.status, kBtrOk) << i;
+    EXPECT_EQ(g.record.substr(0, 6), code(i));
+    EXPECT_EQ(Get(kBtrGetEqual, b, 0, Person(code(i + 1), 0, "").substr(0, 6)).status,
+              kBtrKeyNotFound) << i + 1;
+    const Got after = Get(kBtrGetGreaterOrEqual, b, 0, Person(code(i + 1), 0, "").substr(0, 6));
+    if (i + 2 < 3000) {
+      EXPECT_EQ(after.record.substr(0, 6), code(i + 2)) << i;
+    } else {
+      EXPECT_EQ(after.status, kBtrEndOfFile);
+    }
+    const Got before = Get(kBtrGetLessOrEqual, b, 0, Person(code(i + 1), 0, "").substr(0, 6));
+    EXPECT_EQ(before.record.substr(0, 6), code(i)) << i;
+    if (i > 0) EXPECT_EQ(Get(kBtrGetPrevious, b, 0).record.substr(0, 6), code(i - 2)) << i;
+  }
+}
+
 INSTANTIATE_BOTH_ENGINES(Engine);
 
 }  // namespace
