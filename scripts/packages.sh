@@ -4,6 +4,9 @@ set -euo pipefail
 needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
         libpq-dev postgresql
         tmux)
+# The Debian package and its man pages: dpkg-shlibdeps and file for the library
+# dependencies, man and groff to check the pages.
+needed+=(dpkg-dev file man-db groff-base)
 missing=()
 for p in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/item_reader.h"
+#include "core/text_file.h"
 #include "platform/host_path.h"
 
 namespace orb {
@@ -17,8 +18,9 @@ std::string Catalogue::Translate(std::string_view key) {
 
   std::string bytes;
   if (!ReadFile(file, bytes, kMaxFileBytes)) return std::string(key);
+  const std::string text = WithCrLfLineEnds(TextFileAsCp850(bytes));
 
-  ItemReader reader(bytes);
+  ItemReader reader(text);
   while (!reader.AtEnd()) {
     std::string catalan = reader.ReadText();
     if (reader.AtEnd()) break;  // a record cut short after its key

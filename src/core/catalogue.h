@@ -2,6 +2,7 @@
 // in Catalan and uses them as keys; the catalogue file RootDir + "LOCALE\" + name + ".LNG"
 // holds records of four items (the Catalan key, then the Spanish, Galician and Aranese
 // texts). Every lookup reads the file afresh, so an edited catalogue is seen at once.
+// Lines end in CR LF or LF; a UTF-8 file is read as its code page 850 text.
 #pragma once
 
 #include <string>

@@ -27,7 +27,10 @@ void ColourSelector::SetColour(std::string_view mode) {
             (upper.find('N') != std::string::npos ? 1 : 0);
   }
   if (index < 0 || index > 4) index = 0;
-  console_.SetConsoleColour(session_.Colours[index][0], session_.Colours[index][1]);
+  // Foreground and background of each index where the screen shows no colours.
+  static constexpr int16_t kWithoutColours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
+  const auto& colours = console_.ShowsColours() ? session_.Colours : kWithoutColours;
+  console_.SetConsoleColour(colours[index][0], colours[index][1]);
   current_ = index;
 }
 

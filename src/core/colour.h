@@ -1,7 +1,10 @@
 // ColourSelector: the five colour attributes of the session (normal, highlighted,
 // reverse, ...) and the current one, with a stack of saved choices. Modes: "h", "n",
 // "r", "u" and their combinations select an attribute; "+" first saves the current
-// one; "-" restores the last saved one.
+// one; "-" restores the last saved one. On a console without colours the session's
+// colours give way to white and grey on black for "h" and "n" and black on grey for the
+// others, which such a screen shows as bold, normal and reverse, so that what is
+// highlighted stays visible.
 #pragma once
 
 #include <string>

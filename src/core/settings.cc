@@ -1,7 +1,6 @@
 #include "core/settings.h"
 
-#include <cstdio>
-
+#include "core/text_file.h"
 #include "platform/host_path.h"
 
 namespace orb {
@@ -13,19 +12,17 @@ std::string_view TrimSpaces(std::string_view text) {
   return text;
 }
 
-// Reads one line without its line end; false at end of file with nothing read.
-// Carriage returns before the line feed are dropped, NUL bytes are kept as data.
-bool ReadLine(std::FILE* f, std::string& line) {
-  line.clear();
-  int c;
-  bool any = false;
-  while ((c = std::fgetc(f)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    line.push_back(static_cast<char>(c));
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return any;
+// The next line of text from `at` without its line end, moving past the line end (a
+// line feed, with a carriage return before it dropped); false at the end of the text.
+// NUL bytes are kept as data.
+bool NextLine(std::string_view text, size_t& at, std::string_view& line) {
+  if (at >= text.size()) return false;
+  size_t end = text.find('\n', at);
+  if (end == std::string_view::npos) end = text.size();
+  line = text.substr(at, end - at);
+  at = end < text.size() ? end + 1 : end;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return true;
 }
 
 }  // namespace
@@ -50,41 +47,44 @@ std::string IniUpper(std::string_view text) {
 
 std::string ReadIniValue(std::string_view file, std::string_view section,
                          std::string_view key) {
-  std::FILE* f = OpenFile(file, "rb");
-  if (f == nullptr) return std::string();
+  std::string bytes;
+  if (!ReadFile(file, bytes, kMaxSettingsFileBytes)) return std::string();
+  return IniValueInText(TextFileAsCp850(bytes), section, key);
+}
 
+std::string IniValueInText(std::string_view text, std::string_view section,
+                           std::string_view key) {
   const std::string wanted_section = IniUpper(TrimSpaces(section));
   const std::string wanted_key = IniUpper(TrimSpaces(key));
   bool in_section = false;
   std::string value;
-  std::string line;
-  while (ReadLine(f, line)) {
-    std::string_view text = line;
-    const size_t semicolon = text.find(';');
-    if (semicolon != std::string_view::npos) text = text.substr(0, semicolon);
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    if (TrimSpaces(text).empty()) continue;
+  size_t at = 0;
+  std::string_view line;
+  while (NextLine(text, at, line)) {
+    const size_t semicolon = line.find(';');
+    if (semicolon != std::string_view::npos) line = line.substr(0, semicolon);
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    if (TrimSpaces(line).empty()) continue;
 
     if (!in_section) {
-      if (text.front() == '[') {
-        std::string_view name = text.substr(1);
+      if (line.front() == '[') {
+        std::string_view name = line.substr(1);
         const size_t close = name.find(']');
         if (close != std::string_view::npos) name = name.substr(0, close);
         if (IniUpper(TrimSpaces(name)) == wanted_section) in_section = true;
       }
       continue;
     }
-    if (text.front() == '[') break;  // the wanted section has ended
-    const size_t equals = text.find('=');
+    if (line.front() == '[') break;  // the wanted section has ended
+    const size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    std::string_view name = text.substr(0, equals);
+    std::string_view name = line.substr(0, equals);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     if (IniUpper(name) == wanted_key) {
-      value = std::string(text.substr(equals + 1));
+      value = std::string(line.substr(equals + 1));
       break;
     }
   }
-  std::fclose(f);
 
   if (value.size() > 1 && value.front() == '"' && value.back() == '"') {
     value = value.substr(1, value.size() - 2);

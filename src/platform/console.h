@@ -41,6 +41,8 @@ class Console {
   virtual bool CursorVisible() const = 0;
 
   virtual void SetConsoleColour(int16_t foreground, int16_t background) = 0;
+  // False when the screen cannot show colours, only normal, bold and reverse cells.
+  virtual bool ShowsColours() const { return true; }
   // Writes at the cursor in the current colour and moves the cursor right.
   virtual void PrintText(std::string_view text) = 0;
   virtual void PrintSpaces(int16_t count) = 0;

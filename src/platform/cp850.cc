@@ -33,6 +33,73 @@ constexpr std::array<char32_t, 32> kControlGlyphs = {
     0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC,  // 18
 };
 
+// One well-formed UTF-8 character at bytes[at]: its length (0 when malformed).
+size_t DecodeUtf8(std::string_view bytes, size_t at, char32_t& ch) {
+  const auto lead = static_cast<unsigned char>(bytes[at]);
+  if (lead < 0x80) {
+    ch = lead;
+    return 1;
+  }
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // overlong
+    if (lead == 0xED) high = 0x9F;  // surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // overlong
+    if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (bytes.size() - at < length) return 0;
+  ch = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(bytes[at + i]);
+    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
+    ch = (ch << 6) | (next & 0x3F);
+  }
+  return length;
+}
+
+// Letters with an accent, as a combining mark after the plain letter gives them.
+struct Accented {
+  char32_t mark;
+  std::string_view letters;
+  std::array<char32_t, 12> composed;  // one for each letter, in their order
+};
+constexpr Accented kAccented[] = {
+    {0x0300, "AEIOUaeiou", {0xC0, 0xC8, 0xCC, 0xD2, 0xD9, 0xE0, 0xE8, 0xEC, 0xF2, 0xF9}},
+    {0x0301, "AEIOUYaeiouy",
+     {0xC1, 0xC9, 0xCD, 0xD3, 0xDA, 0xDD, 0xE1, 0xE9, 0xED, 0xF3, 0xFA, 0xFD}},
+    {0x0302, "AEIOUaeiou", {0xC2, 0xCA, 0xCE, 0xD4, 0xDB, 0xE2, 0xEA, 0xEE, 0xF4, 0xFB}},
+    {0x0303, "ANOano", {0xC3, 0xD1, 0xD5, 0xE3, 0xF1, 0xF5}},
+    {0x0308, "AEIOUaeiouy", {0xC4, 0xCB, 0xCF, 0xD6, 0xDC, 0xE4, 0xEB, 0xEF, 0xF6, 0xFC, 0xFF}},
+    {0x030A, "Aa", {0xC5, 0xE5}},
+    {0x0327, "Cc", {0xC7, 0xE7}},
+};
+
+// The plain form of a character code page 850 lacks, or nothing.
+std::optional<std::string_view> PlainForm(char32_t ch) {
+  switch (ch) {
+    case 0x2018: case 0x2019: case 0x201A: case 0x201B: case 0x2032: return "'";
+    case 0x201C: case 0x201D: case 0x201E: case 0x201F: case 0x2033: return "\"";
+    case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2015:
+    case 0x2212: return "-";
+    case 0x2026: return "...";
+    case 0x0140: return "l\xFA";
+    case 0x013F: return "L\xFA";
+    case 0x2007: case 0x2009: case 0x200A: case 0x202F: case 0x2002: case 0x2003:
+    case 0x2004: case 0x2005: case 0x2006: case 0x2008: case 0x205F: case 0x3000:
+      return " ";
+    case 0x200B: case 0x200C: case 0x200D: case 0x2060: case 0xFEFF: return "";
+    default: return std::nullopt;
+  }
+}
+
 }  // namespace
 
 char32_t ToUnicode(uint8_t byte) {
@@ -127,6 +194,63 @@ std::string FromUtf8(std::string_view utf8_text, char replacement) {
     i += extra + 1;
     auto byte = FromUnicode(ch);
     out.push_back(byte ? static_cast<char>(*byte) : replacement);
+  }
+  return out;
+}
+
+bool IsUtf8(std::string_view bytes) {
+  char32_t ch = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t length = DecodeUtf8(bytes, i, ch);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string TextFromUtf8(std::string_view utf8_text) {
+  std::string out;
+  out.reserve(utf8_text.size());
+  bool after_plain_letter = false;  // the last byte out came from an unaccented letter
+  for (size_t i = 0; i < utf8_text.size();) {
+    char32_t ch = 0;
+    const size_t length = DecodeUtf8(utf8_text, i, ch);
+    if (length == 0) {
+      out.push_back('?');
+      ++i;
+      after_plain_letter = false;
+      continue;
+    }
+    i += length;
+    if (ch >= 0x0300 && ch <= 0x036F) {  // a combining mark
+      if (!after_plain_letter) continue;
+      for (const Accented& accent : kAccented) {
+        const size_t at = accent.mark == ch ? accent.letters.find(out.back()) : std::string_view::npos;
+        if (at == std::string_view::npos) continue;
+        if (const auto byte = FromUnicode(accent.composed[at])) out.back() = static_cast<char>(*byte);
+        break;
+      }
+      after_plain_letter = false;
+      continue;
+    }
+    after_plain_letter = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+    if (ch < 0x80) {
+      out.push_back(static_cast<char>(ch));
+      continue;
+    }
+    std::optional<uint8_t> byte;
+    for (int k = 0; k < 128 && !byte; ++k) {
+      if (kHigh[static_cast<size_t>(k)] == ch) byte = static_cast<uint8_t>(0x80 + k);
+    }
+    if (byte) {
+      out.push_back(static_cast<char>(*byte));
+      continue;
+    }
+    if (const auto plain = PlainForm(ch)) {
+      out.append(*plain);
+    } else {
+      out.push_back('?');
+    }
   }
   return out;
 }

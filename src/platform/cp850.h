@@ -27,6 +27,19 @@ std::optional<uint8_t> FromUnicode(char32_t ch);
 std::string ToUtf8(std::string_view cp850_text);
 std::string FromUtf8(std::string_view utf8_text, char replacement = '?');
 
+// True when the bytes are well-formed UTF-8: no stray continuation bytes, no overlong
+// forms, no surrogates, nothing above U+10FFFF.
+bool IsUtf8(std::string_view bytes);
+
+// UTF-8 text read from a file, as code page 850 by the characters' text meanings (the
+// glyphs of the control range are not text here, so "►" never becomes byte 0x10).
+// A character the code page lacks becomes its plain form where there is an obvious one:
+// typographic quotes ' and ", dashes and the minus sign -, the ellipsis "...", "ŀ" and
+// "Ŀ" as "l·" and "L·", unusual spaces a blank, a zero-width character or a byte-order
+// mark nothing, a combining accent joined to the letter before it (or dropped when
+// the code page has no such letter); any other character, and malformed UTF-8, "?".
+std::string TextFromUtf8(std::string_view utf8_text);
+
 // Appends the UTF-8 encoding of one character.
 void AppendUtf8(std::string& out, char32_t ch);
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/item_reader.h"
+#include "core/text_file.h"
 #include "platform/host_path.h"
 
 namespace orb {
@@ -212,7 +213,8 @@ class FormParser {
 
 FormLoadResult ParseForm(std::string_view bytes, std::string_view file_name,
                          const TextTranslator& translate, FormTable& table) {
-  return FormParser(bytes, file_name, translate, table).Run();
+  const std::string text = WithCrLfLineEnds(TextFileAsCp850(bytes));
+  return FormParser(text, file_name, translate, table).Run();
 }
 
 FormLoadResult LoadForm(std::string_view file_name, const TextTranslator& translate,

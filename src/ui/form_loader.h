@@ -2,7 +2,8 @@
 // form header, window records with their field records, list header, list records;
 // items separated by commas or line ends; comment lines beginning with an apostrophe
 // where a new record begins) into a FormTable, translating labels, options and list
-// titles, and puts the selection defaults into window 1.
+// titles, and puts the selection defaults into window 1. Files saved with LF-only line
+// ends, or in UTF-8, read as their CR LF, code page 850 form (core/text_file.h).
 //
 // Promises: a file that is missing, ends before the records its headers announce, or
 // describes a form the program cannot run (sizes out of range, a field of length 0, a

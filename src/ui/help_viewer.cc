@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text_file.h"
 #include "platform/cp850.h"
 #include "platform/host_path.h"
 
@@ -46,8 +47,13 @@ class HelpViewer::TextView {
   void Run() {
     if (visible_ < 1 || columns_ < 4) return;  // no room for a single line
     const std::string name = p_.directory + "AJUDA\\" + topic_ + ".HLP";
+    // Records are lines of the screen's width in code page 850; a UTF-8 file is read
+    // as its code page 850 text first (up to four bytes a character).
     const size_t most = static_cast<size_t>(kMaxLines + 1) * static_cast<size_t>(columns_);
-    if (!ReadFile(name, text_, most)) text_.clear();
+    std::string bytes;
+    if (!ReadFile(name, bytes, 4 * most)) bytes.clear();
+    text_ = TextFileAsCp850(bytes);
+    if (text_.size() > most) text_.resize(most);
     lines_ = LineCount(static_cast<int64_t>(text_.size()), columns_);
 
     p_.colours.SetColour("+h");
@@ -89,11 +95,12 @@ class HelpViewer::TextView {
           }
           break;
         case keys::kPgUp:
+          // The page before the one shown (lines c - 2V .. c - V - 1), or the first.
           if (c - v - 1 > 0) {
             Scroll(-v);
-            if (c - 2 * v < 1) c = 2 * v;
-            ShowLines(c - 2 * v + 1, 1);
-            c = c - v + 1;
+            if (c - 2 * v < 1) c = 2 * v + 1;
+            ShowLines(c - 2 * v, 1);
+            c = c - v;
           }
           break;
         case keys::kHome:

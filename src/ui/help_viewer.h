@@ -9,7 +9,8 @@
 // the screen is wide; the number of lines is the file size over that length, rounded
 // to the nearest whole number. Inside a line the bytes 0x1E, 0x1F and 0x10 switch
 // highlight, underline and reverse on and off and are not shown. A missing file shows
-// an empty box; a short last record shows what it has.
+// an empty box; a short last record shows what it has. A file in UTF-8 is read as its
+// code page 850 text before it is cut into records.
 //
 // Promises: the topic reaches the launcher as one argument of its own; no shell ever
 // reads it, so no character in it can start anything else.

@@ -98,6 +98,18 @@ TEST_F(CatalogueTest, ShortRecordsAndEndMark) {
   EXPECT_EQ(In("GLG", "C"), "");
 }
 
+TEST_F(CatalogueTest, LineFeedLineEndsAndUtf8ReadAsCrLfCodePage850) {
+  WriteCatalogue("TOTAL,Total es,Total gl,Total oc\nA,a-es\na-gl,a-oc\n");
+  EXPECT_EQ(In("SPA", "TOTAL"), "Total es");
+  EXPECT_EQ(In("OCI", "TOTAL"), "Total oc");
+  EXPECT_EQ(In("GLG", "A"), "a-gl");
+  // The program's keys are code page 850; a UTF-8 catalogue matches them.
+  WriteCatalogue("P\xc3\x80GINA ,P\xc3\x81GINA ,P\xc3\x81XINA ,PAGINA \n");
+  EXPECT_EQ(In("SPA", "P\xb7GINA "), "P\xb5GINA ");
+  WriteCatalogue("\xef\xbb\xbfTOTAL,Suma,Suma gl,Suma oc\r\n");
+  EXPECT_EQ(In("SPA", "TOTAL"), "Suma");
+}
+
 TEST_F(CatalogueTest, EditsAreSeenAtTheNextLookup) {
   session_.Language = "SPA";
   Catalogue catalogue(session_);

@@ -12,6 +12,8 @@ using ::testing::NiceMock;
 class FakeConsole : public Console {
  public:
   MOCK_METHOD(void, SetConsoleColour, (int16_t foreground, int16_t background), (override));
+  bool ShowsColours() const override { return shows_colours; }
+  bool shows_colours = true;
 
   int16_t ScreenRows() override { return 25; }
   int16_t ScreenColumns() override { return 80; }
@@ -107,6 +109,21 @@ TEST_F(ColourTest, EmptyOrBlankModeChangesNothing) {
   ::testing::Mock::VerifyAndClearExpectations(&console_);
   EXPECT_CALL(console_, SetConsoleColour(10, 0));
   EXPECT_EQ(Select("-"), 0);  // the stack was not touched either
+}
+
+TEST_F(ColourTest, WithoutColoursTheHighlightsBecomeReverse) {
+  // The session's colours differ only in hue, which such a screen cannot show.
+  console_.shows_colours = false;
+  EXPECT_CALL(console_, SetConsoleColour(15, 0));
+  EXPECT_EQ(Select("h"), 0);
+  EXPECT_CALL(console_, SetConsoleColour(7, 0));
+  EXPECT_EQ(Select("+n"), 1);
+  EXPECT_CALL(console_, SetConsoleColour(0, 7)).Times(3);
+  EXPECT_EQ(Select("u"), 4);
+  EXPECT_EQ(Select("r"), 2);
+  EXPECT_EQ(Select("rn"), 3);
+  EXPECT_CALL(console_, SetConsoleColour(15, 0));
+  EXPECT_EQ(Select("-"), 0);
 }
 
 }  // namespace

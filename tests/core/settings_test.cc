@@ -73,5 +73,17 @@ TEST_F(IniFile, MalformedContentNeverCrashes) {
   EXPECT_EQ(ReadIniValue(g, "S", "K"), "");
 }
 
+TEST_F(IniFile, FilesSavedOnThisHostReadAsTheSuiteWritesThem) {
+  // LF line ends, UTF-8 with a byte-order mark before the first section, and without.
+  const auto f = Write("\xef\xbb\xbf[Titular]\nNom=Finques Mart\xc3\xad\nNIF=B1\n");
+  EXPECT_EQ(ReadIniValue(f, "Titular", "Nom"), "Finques Mart\xa1");
+  EXPECT_EQ(ReadIniValue(f, "Titular", "NIF"), "B1");
+  const auto g = Write("[T\xc3\x8dTOL]\r\nClau=\xc3\xa0\xc3\xa8\r\n");
+  EXPECT_EQ(ReadIniValue(g, "T\xd6TOL", "clau"), "\x85\x8a");
+  // A code page 850 file is read as it stands.
+  const auto h = Write("[Titular]\r\nNom=Finques Mart\xa1\r\n");
+  EXPECT_EQ(ReadIniValue(h, "Titular", "Nom"), "Finques Mart\xa1");
+}
+
 }  // namespace
 }  // namespace orb

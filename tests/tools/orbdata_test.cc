@@ -201,6 +201,60 @@ TEST_F(OrbdataTest, ABadRowIsRefusedWithItsLineAndNothingIsWritten) {
   }
 }
 
+TEST_F(OrbdataTest, SpreadsheetCsvWithSemicolonsDecimalCommasAndCrLineEnds) {
+  // As a Spanish or Catalan spreadsheet saves it: semicolons, a decimal comma, empty
+  // rows of separators at the end.
+  Import("properties", "DADES/FinquesV",
+         "code;name;fee_percent;supplement;fixed_fee\r\n"
+         "3;\"Carrer Major; 1\";7,5;1200;-300\r\n"
+         "4;Pla\xc3\xa7" "a;7.5;0;0\r\n"
+         ";;;;\r\n;;;;\r\n");
+  Result r = Run("dump " + Path("DADES/FinquesV"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(r.out.size(), 2 * (256u * 2 + 1)) << r.out;
+  EXPECT_EQ(r.out.substr(101 * 2, 8), "0000f040");  // 7,5 is 7.5f
+  EXPECT_EQ(r.out.substr(513 + 101 * 2, 8), "0000f040");
+  std::string name = "Carrer Major; 1";
+  name.resize(30, ' ');
+  EXPECT_EQ(r.out.substr(8 * 2, 60), HexOf(name));
+
+  // CR-only line ends (older spreadsheets), with trailing separator rows.
+  Import("units", "DADES/DepartaV", "property,unit\r1,1\r1,2\r,\r,\r");
+  r = Run("dump " + Path("DADES/DepartaV"));
+  EXPECT_EQ(r.out.size(), 2 * (32u * 2 + 1)) << r.out;
+
+  struct Case { const char* csv; const char* line; const char* why; };
+  const Case bad[] = {
+      // A decimal comma only where semicolons separate the fields.
+      {"code,name,fee_percent,supplement,fixed_fee\n1,x,\"7,5\",0,0\n", ":2:", "7.5"},
+      {"code;name;fee_percent;supplement;fixed_fee\n1;x;7,5,1;0;0\n", ":2:", "7,5"},
+      // A row of separators before another row is refused where it stands.
+      {"code;name;fee_percent;supplement;fixed_fee\n;;;;\n1;x;1;0;0\n", ":2:", "code"},
+      {"code,name,fee_percent,supplement,fixed_fee\r1,x,1,0,0\r\r2,y,z,0,0\r", ":4:",
+       "fee_percent"},
+  };
+  for (const Case& c : bad) {
+    Write("bad.csv", c.csv);
+    r = Run("import properties " + Path("DADES/Bad") + " " + Path("bad.csv"));
+    EXPECT_EQ(r.code, 2) << c.csv;
+    EXPECT_NE(r.err.find("bad.csv" + std::string(c.line)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "DADES/Bad.dat"));
+  }
+}
+
+TEST_F(OrbdataTest, ControlBytesInMessagesAreShownEscaped) {
+  Write("bad.csv", "property,un\x1b]0;pwned\x07it\npayments\n");
+  Result r = Run("import units " + Path("DADES/U") + " " + Path("bad.csv"));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("'un\\x1b]0;pwned\\x07it'"), std::string::npos) << r.err;
+  Write("bad.csv", "property,date,amount,state\n1,2024-01-01\x1b[2J,5,P\n");
+  r = Run("import payments " + Path("DADES/P") + " " + Path("bad.csv"));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("2024-01-01\\x1b[2J"), std::string::npos) << r.err;
+  for (const char c : r.err) EXPECT_FALSE(c != '\n' && static_cast<unsigned char>(c) < 0x20);
+}
+
 TEST_F(OrbdataTest, AFailedImportLeavesAnExistingFileAsItWas) {
   Import("owners", "DADES/PropietV", "code,name,tax_id,properties\n1,A,,\n2,B,,\n");
   const std::string before = Run("dump " + Path("DADES/PropietV")).out;

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
+
+#include "platform/cp850.h"
 
 namespace orb {
 namespace {
@@ -183,6 +187,54 @@ TEST(FormLoaderTest, TruncatedAndRandomBytesNeverCrash) {
           ASSERT_EQ(table.Field(w, k).Value.size(), static_cast<size_t>(table.Field(w, k).Len));
     }
   }
+}
+
+// Every column of a table, as text, to compare two loads.
+std::string Describe(const FormTable& table) {
+  std::string out;
+  for (int w = 1; w <= table.WindowCount(); ++w) {
+    const FormWindow& window = table.Window(w);
+    out += "W" + window.ExitKeys + "|" + std::to_string(window.Next);
+    for (int16_t corner : window.Box) out += "," + std::to_string(corner);
+    out += "\n";
+    for (int k = 1; k <= window.FieldCount(); ++k) {
+      const FormField& field = table.Field(w, k);
+      for (int i = 0; i < 8; ++i) out += std::to_string(field.Number(i)) + ",";
+      out += field.Label + "|" + field.Options + "|" + field.Value + "\n";
+    }
+  }
+  for (int i = 1; i <= table.ListCount(); ++i) {
+    for (int16_t n : table.List(i).Spec) out += std::to_string(n) + ",";
+    out += table.List(i).Title + "\n";
+  }
+  return out;
+}
+
+TEST(FormLoaderTest, LineFeedLineEndsAndUtf8LoadTheSameTable) {
+  std::ifstream in(std::string(ORB_TEST_DATA) + "/../demo/FORMS/RPTCARRY.OPN", std::ios::binary);
+  const std::string demo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_NE(demo.find("\r\n"), std::string::npos);
+  FormTable expected;
+  ASSERT_TRUE(Parse(demo, expected).ok);
+
+  std::string lf = demo;
+  for (size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.erase(at, 1);
+  const std::string utf8 = cp850::ToUtf8(lf);
+  ASSERT_NE(utf8, lf);  // the demo form has accented texts
+  for (const std::string& bytes : {lf, utf8, "\xef\xbb\xbf" + utf8}) {
+    FormTable table;
+    const FormLoadResult result = Parse(bytes, table);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(Describe(table), Describe(expected));
+  }
+
+  // A broken LF-only file names the line where reading stopped.
+  std::string broken = lf;
+  broken.replace(broken.find("\n") + 1, 0, "x,");
+  FormTable table;
+  const FormLoadResult result = Parse(broken, table);
+  ASSERT_FALSE(result.ok);
+  EXPECT_EQ(result.error.rfind("FORMS\\TEST.OPN, line 2:", 0), 0u) << result.error;
 }
 
 TEST(FormLoaderTest, LoadFormSetsSelectionDefaults) {

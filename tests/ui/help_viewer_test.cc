@@ -9,6 +9,7 @@
 #include <random>
 
 #include "../core/temp_dir.h"
+#include "core/text_file.h"
 #include "paced_console.h"
 #include "platform/process.h"
 
@@ -140,11 +141,35 @@ TEST_F(HelpViewerTest, ScrollsByLinePageAndToTheEnds) {
   EXPECT_EQ(pages[3], Showing(18));
   EXPECT_EQ(pages[4], Showing(24));
   EXPECT_EQ(pages[5], Showing(24));
-  EXPECT_EQ(pages[6], Showing(8));  // the page before, down to the first line shown
+  EXPECT_EQ(pages[6], Showing(7));  // the page before the one shown
   EXPECT_EQ(pages[7], Showing(1));
   EXPECT_EQ(pages[8], Showing(1));
   EXPECT_EQ(pages[9], Showing(24));
   EXPECT_EQ(pages[10], Showing(1));
+}
+
+TEST_F(HelpViewerTest, PgUpAfterPgDnShowsThePageAgain) {
+  WriteHelp("RPTCARRY", Numbered(60));
+  console.Press({keys::kPgDn, keys::kPgUp});
+  Snap();
+  console.Press({keys::kUp});  // back at the top: nothing
+  Snap();
+  console.Press({keys::kDown, keys::kDown, keys::kDown, keys::kPgDn});
+  Snap();
+  console.Press({keys::kPgUp});
+  Snap();
+  console.Press({keys::kUp});
+  Snap();
+  console.Press({keys::kPgDn, keys::kPgDn, keys::kPgUp, keys::kPgUp});
+  Snap();
+  Show("RPTCARRY", {keys::kEscape});
+  ASSERT_EQ(pages.size(), 6u);
+  EXPECT_EQ(pages[0], Showing(1, 60));
+  EXPECT_EQ(pages[1], Showing(1, 60));
+  EXPECT_EQ(pages[2], Showing(21, 60));
+  EXPECT_EQ(pages[3], Showing(4, 60));
+  EXPECT_EQ(pages[4], Showing(3, 60));
+  EXPECT_EQ(pages[5], Showing(3, 60));
 }
 
 TEST_F(HelpViewerTest, FewerLinesThanTheBoxDoNotScroll) {
@@ -218,6 +243,21 @@ TEST_F(HelpViewerTest, HelpFileOfOddSizeShowsItsLastPartialRecord) {
   EXPECT_EQ(HelpViewer::LineCount(200, 80), 2);
   EXPECT_EQ(HelpViewer::LineCount(201, 80), 3);
   EXPECT_EQ(HelpViewer::LineCount(int64_t{1} << 40, 80), 32767);
+}
+
+TEST_F(HelpViewerTest, Utf8HelpFileShowsAsCodePage850Records) {
+  // Records of 80 characters in UTF-8 (an editor's padding), after a byte-order mark.
+  std::string bytes = "\xef\xbb\xbf";
+  for (const std::string line : {"P\xc3\xa0gina \x1e" "1\x1e", "Ces\xc3\xa0rea"}) {
+    const std::string cp850 = TextFileAsCp850("\xef\xbb\xbf" + line);
+    bytes += line + std::string(80 - cp850.size(), ' ');
+  }
+  Write("AJUDA/RPTCARRY.HLP", bytes);
+  Snap();
+  Show("RPTCARRY", {keys::kEscape});
+  EXPECT_EQ(pages[0][0], "P\x85gina 1");
+  EXPECT_EQ(pages[0][1], "Ces\x85rea");
+  EXPECT_EQ(pages[0][2], "");
 }
 
 TEST_F(HelpViewerTest, MissingOrRandomHelpFilesNeverReadOutside) {

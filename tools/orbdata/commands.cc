@@ -28,8 +28,9 @@ uint16_t U16(const std::string& bytes, size_t at) {
 // Suite names for the host path layer and the record manager.
 std::string SuiteName(const std::string& argument) { return cp850::FromUtf8(argument); }
 
+// Reports on stderr; whatever the message quotes from the input is shown escaped.
 int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "orbdata: %s\n", message.c_str());
+  std::fprintf(stderr, "orbdata: %s\n", Printable(message).c_str());
   return code;
 }
 
@@ -153,7 +154,8 @@ int ImportCommand(const std::string& kind_name, const std::string& data_file,
     return Fail(kBadInput, csv_file + ":" + std::to_string(row.line) + ": " +
                                (reader.error().empty() ? "no header row" : reader.error()));
   }
-  RecordBuilder builder(*kind);
+  // Spreadsheets that separate fields by semicolons write decimal commas.
+  RecordBuilder builder(*kind, reader.separator() == ';');
   std::string error;
   if (!builder.SetHeader(row.fields, error)) {
     return Fail(kBadInput, csv_file + ":" + std::to_string(row.line) + ": " + error);
@@ -162,7 +164,20 @@ int ImportCommand(const std::string& kind_name, const std::string& data_file,
   std::vector<size_t> lines;
   const bool unique = !kind->key0.front().duplicates;
   std::unordered_map<std::string, size_t> first_line;
+  // Rows of separators only are what spreadsheets leave after the last row: they are
+  // skipped at the end of the file, and refused as any bad row before another row.
+  std::vector<CsvRow> blank_rows;
   while (reader.Next(row)) {
+    if (row.Blank()) {
+      blank_rows.push_back(row);
+      continue;
+    }
+    if (!blank_rows.empty()) {
+      std::string record;
+      if (builder.Build(blank_rows.front().fields, record, error)) error = "a row with no values";
+      return Fail(kBadInput, csv_file + ":" + std::to_string(blank_rows.front().line) +
+                                 ": " + error);
+    }
     std::string record;
     if (!builder.Build(row.fields, record, error)) {
       return Fail(kBadInput, csv_file + ":" + std::to_string(row.line) + ": " + error);

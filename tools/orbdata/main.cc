@@ -6,10 +6,15 @@
 #include "commands.h"
 #include "data_server.h"
 
+#ifndef ORB_VERSION
+#define ORB_VERSION "0"
+#endif
+
 namespace {
 
 constexpr char kUsage[] =
     "usage:\n"
+    "  orbdata --help | --version\n"
     "  orbdata create DATAFILE DICTIONARY\n"
     "      creates an empty data file from a dictionary (.xdf); an existing file is\n"
     "      left alone\n"
@@ -39,6 +44,8 @@ constexpr char kUsage[] =
     "  payments     property,date,amount,state\n"
     "Codes are decimal digits, dates YYYY-MM-DD, amounts whole hundredths, fee_percent a\n"
     "decimal number with a point. A data file name without extension gets \".dat\".\n"
+    "Fields are separated by ',' or, as spreadsheets here save CSV, by ';' (then with a\n"
+    "decimal comma); the header line decides.\n"
     "With a server configured (ORBDATABASE, or [Dades] Servidor in the Vora.ini of\n"
     "ORBROOT), a DATAFILE inside ORBROOT is that file on the server.\n"
     "Exit codes: 0 done, 1 the file or the record manager failed, 2 bad input.\n";
@@ -55,6 +62,10 @@ int main(int argc, char** argv) {
   if (args.empty()) return Usage();
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("orbdata %s\n", ORB_VERSION);
     return 0;
   }
   const std::string command = args[0];

@@ -15,8 +15,9 @@ namespace {
 class RowWriter {
  public:
   RowWriter(const std::vector<std::string>& columns, const std::vector<size_t>& where,
-            const std::vector<std::string>& row, std::string& record)
-      : columns_(columns), where_(where), row_(row), record_(record) {}
+            const std::vector<std::string>& row, std::string& record, bool decimal_comma)
+      : columns_(columns), where_(where), row_(row), record_(record),
+        decimal_comma_(decimal_comma) {}
 
   const std::string& Value(const char* column) const {
     for (size_t i = 0; i < columns_.size(); ++i) {
@@ -101,7 +102,9 @@ class RowWriter {
   }
 
   bool Percent(const char* column, RecordField field) {
-    const std::string& value = Value(column);
+    std::string value = Value(column);
+    const size_t comma = value.find(',');
+    if (decimal_comma_ && comma != std::string::npos) value[comma] = '.';
     size_t i = value.size() > 0 && value[0] == '-' ? 1 : 0;
     const size_t whole = i;
     while (i < value.size() && IsDigit(value[i])) ++i;
@@ -114,7 +117,8 @@ class RowWriter {
     double number = 0;
     if (ok && i == value.size()) number = std::strtod(value.c_str(), nullptr);
     if (!ok || i != value.size() || !(std::fabs(number) <= 1e6)) {
-      return Fail(column, "'" + value + "' is not a percentage such as 7.5");
+      return Fail(column, "'" + Value(column) + "' is not a percentage such as " +
+                              (decimal_comma_ ? "7,5" : "7.5"));
     }
     StoreFloat32(At(field), static_cast<float>(number));
     return true;
@@ -194,6 +198,7 @@ class RowWriter {
   const std::vector<size_t>& where_;
   const std::vector<std::string>& row_;
   std::string& record_;
+  const bool decimal_comma_;
 };
 
 }  // namespace
@@ -249,7 +254,7 @@ bool RecordBuilder::Build(const std::vector<std::string>& row, std::string& reco
     return false;
   }
   record.assign(kind_.record_length, '\0');
-  RowWriter w(ColumnsOf(kind_.kind), where_, row, record);
+  RowWriter w(ColumnsOf(kind_.kind), where_, row, record, decimal_comma_);
   bool ok = false;
   switch (kind_.kind) {
     case RecordKind::kOwners:

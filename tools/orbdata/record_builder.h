@@ -1,7 +1,8 @@
 // RecordBuilder: turns the CSV rows of one kind of record into record bytes laid out as
 // data/records.h says. Values come as UTF-8 text: codes as decimal digits, dates as
 // YYYY-MM-DD, amounts as integer hundredths, percentages as decimal numbers with a
-// point; texts become code page 850, blank-padded; bytes no column names stay zero.
+// point (or a comma, where the file's fields are separated by semicolons); texts become
+// code page 850, blank-padded; bytes no column names stay zero.
 #pragma once
 
 #include <string>
@@ -16,7 +17,9 @@ const std::vector<std::string>& ColumnsOf(RecordKind kind);
 
 class RecordBuilder {
  public:
-  explicit RecordBuilder(const RecordKindInfo& kind) : kind_(kind) {}
+  // With decimal_comma, "4,5" is read as well as "4.5".
+  explicit RecordBuilder(const RecordKindInfo& kind, bool decimal_comma = false)
+      : kind_(kind), decimal_comma_(decimal_comma) {}
 
   // Reads the header row: every column of the kind exactly once, in any order, and no
   // other. False with `error` set otherwise.
@@ -29,6 +32,7 @@ class RecordBuilder {
 
  private:
   const RecordKindInfo& kind_;
+  const bool decimal_comma_;
   std::vector<size_t> where_;  // for each column of ColumnsOf(kind), its place in a row
 };
 

@@ -21,9 +21,14 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: orbprint [--device DEVICE] [PRINT_FILE]\n"
+    "       orbprint --help | --version\n"
     "Prints the report in PRINT_FILE (default: orbprint.tmp in the work directory, ORBTMP)\n"
     "on DEVICE (default: the file's DEVICE line): PANTALLA or SCREEN, PDF[:file],\n"
     "TXT[:file], LP[:queue].\n";
+
+#ifndef ORB_VERSION
+#define ORB_VERSION "0"
+#endif
 
 constexpr size_t kMaxPrintFileBytes = size_t{512} << 20;
 
@@ -81,6 +86,10 @@ int Run(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("orbprint %s\n", ORB_VERSION);
       return 0;
     }
     if (arg == "--device" && i + 1 < argc) {

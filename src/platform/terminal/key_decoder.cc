@@ -296,6 +296,9 @@ Result Decode(std::string_view bytes, bool flush, uint8_t& held) {
     if (inner.status == Status::kEvent && !mouse) inner.event.shift |= kLeftAlt;
     return inner;
   }
+  // The Linux console sends ESC TAB for Shift+Tab (the back tab of the other terminals);
+  // nobody sees Alt+Tab, which window managers keep for themselves.
+  if (second == '\t') return Scan(2, 0x0f, kShift);
   // Alt + key: the terminal sends ESC before the key's own bytes.
   const char lower = static_cast<char>(second | 0x20);
   if (lower >= 'a' && lower <= 'z') {

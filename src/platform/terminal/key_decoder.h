@@ -3,8 +3,9 @@
 //
 // Understands CSI and SS3 sequences with xterm modifier parameters (ESC [ 1 ; 5 C is
 // Ctrl+Right), the function key forms of xterm, screen/tmux, rxvt and the Linux
-// console, ESC + key as Alt (ESC f is Alt+F, scan code 0x21), SGR (1006) and X10 mouse
-// reports, and UTF-8 characters, which arrive as their code page 850 byte. Modifiers
+// console, ESC + key as Alt (ESC f is Alt+F, scan code 0x21) but ESC TAB as Shift+Tab
+// (what the Linux console sends), SGR (1006) and X10 mouse reports, and UTF-8
+// characters, which arrive as their code page 850 byte. Modifiers
 // never change the code of a key without a character: they go to the shift state.
 // Unknown or malformed sequences are swallowed whole, never delivered as characters.
 //

@@ -25,13 +25,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kEscapePause = std::chrono::milliseconds(50);
 constexpr auto kDoubleClickTime = std::chrono::milliseconds(500);
+constexpr size_t kMostHeldKeys = 256;  // keys kept while the screen is too small
 constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
 constexpr char kCursorStyleReset[] = "\x1b[0 q";
 
+// A terminfo string as bytes to write as they are (padding marks dropped).
 std::string Capability(const char* name) {
   const char* value = tigetstr(const_cast<char*>(name));
   if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return "";
-  return value;
+  return WithoutPadding(value);
 }
 
 bool UsesUtf8() {
@@ -59,6 +61,26 @@ std::optional<std::pair<int16_t, int16_t>> ParseScreenSize(std::string_view text
   return std::make_pair(static_cast<int16_t>(rows), static_cast<int16_t>(columns));
 }
 
+std::string WithoutPadding(std::string_view capability) {
+  std::string out;
+  for (size_t i = 0; i < capability.size(); ++i) {
+    if (capability.compare(i, 2, "$<") == 0) {
+      size_t end = i + 2;
+      while (end < capability.size() &&
+             ((capability[end] >= '0' && capability[end] <= '9') || capability[end] == '.' ||
+              capability[end] == '*' || capability[end] == '/')) {
+        ++end;
+      }
+      if (end > i + 2 && end < capability.size() && capability[end] == '>') {
+        i = end;
+        continue;
+      }
+    }
+    out.push_back(capability[i]);
+  }
+  return out;
+}
+
 int TerminalColour(int console_colour) {
   return (console_colour & 0x0a) | ((console_colour & 1) << 2) | ((console_colour & 4) >> 2);
 }
@@ -75,7 +97,11 @@ struct TerminalConsole::Curses {
     const int foreground = attribute & 15, background = attribute >> 4;
     extra = A_NORMAL;
     if (!colour) {
-      if ((background & 7) > (foreground & 7)) extra = A_REVERSE;
+      if ((background & 7) > (foreground & 7)) {
+        extra = A_REVERSE;
+      } else if (foreground & 8) {
+        extra = A_BOLD;
+      }
       return 0;
     }
     int fg = TerminalColour(foreground), bg = TerminalColour(background);
@@ -157,6 +183,13 @@ bool TerminalConsole::Start(std::string& error) {
 
 TerminalConsole::~TerminalConsole() {
   if (curses_->screen == nullptr) return;
+  // Leave a blank screen behind: a terminal without an alternate screen keeps what it
+  // shows, and tmux carries lines of the alternate screen into the shell's when the
+  // size changed since it was entered.
+  if (TakeResizeSignal()) CheckSize();
+  attrset(A_NORMAL);
+  erase();
+  refresh();
   std::string bytes = kMouseOff;
   if (cursor_styles_) bytes += kCursorStyleReset;
   WriteRaw(bytes);
@@ -182,6 +215,11 @@ void TerminalConsole::CheckSize() {
   }
   too_small_ = LINES < ScreenRows() || COLS < ScreenColumns();
   shown_ = false;
+  if (!too_small_) {
+    for (InputEvent& event : held_) QueueInput(std::move(event));
+    held_.clear();
+    escapes_while_small_ = 0;
+  }
 }
 
 void TerminalConsole::Render() {
@@ -260,7 +298,6 @@ void TerminalConsole::ReadAvailableBytes() {
 
 void TerminalConsole::PollInput() {
   if (TakeResizeSignal()) CheckSize();
-  if (too_small_) return;
   ReadAvailableBytes();
   while (auto event = decoder_.Next(false)) Deliver(std::move(*event));
   if (decoder_.HasPending() && Clock::now() - last_byte_time_ >= kEscapePause) {
@@ -270,6 +307,18 @@ void TerminalConsole::PollInput() {
 
 void TerminalConsole::Deliver(InputEvent event) {
   const bool mouse = event.key.size() == 4 && static_cast<uint8_t>(event.key[0]) == 255;
+  if (too_small_) {
+    // While the request is shown, Escape goes through at once (and what was typed blind
+    // before it is dropped); other keys wait until the screen is large enough.
+    if (event.key == "\x1b") {
+      held_.clear();
+      ++escapes_while_small_;
+      QueueInput(std::move(event));
+    } else if (!mouse && held_.size() < kMostHeldKeys) {
+      held_.push_back(std::move(event));
+    }
+    return;
+  }
   if (!mouse) {
     QueueInput(std::move(event));
     return;
@@ -297,8 +346,10 @@ void TerminalConsole::Deliver(InputEvent event) {
 std::string TerminalConsole::ReadKey() {
   if (TakeResizeSignal()) CheckSize();
   Render();
-  if (too_small_) return "";
-  return CellConsole::ReadKey();
+  if (too_small_ && escapes_while_small_ == 0) return "";
+  std::string key = CellConsole::ReadKey();
+  if (too_small_ && key == "\x1b" && escapes_while_small_ > 0) --escapes_while_small_;
+  return key;
 }
 
 void TerminalConsole::WaitForInput(int32_t timeout_ms) {
@@ -307,22 +358,21 @@ void TerminalConsole::WaitForInput(int32_t timeout_ms) {
   for (;;) {
     Render();
     PollInput();
-    if (!too_small_ && InputQueued()) return;
+    if (InputQueued() && (!too_small_ || escapes_while_small_ > 0)) return;
     Render();  // a resize noticed by PollInput redraws at once
     const auto now = Clock::now();
     if (!forever && now >= deadline) return;
     int wait = forever ? -1
                        : static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                               deadline - now).count()) + 1;
-    if (!too_small_ && decoder_.HasPending()) {
+    if (decoder_.HasPending()) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           last_byte_time_ + kEscapePause - now).count();
       const int pause = static_cast<int>(std::max<int64_t>(left, 0)) + 1;
       wait = wait < 0 ? pause : std::min(wait, pause);
     }
     pollfd fds[2] = {{resize_fd_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-    // While the request to enlarge is shown, typed keys wait in the terminal.
-    poll(fds, too_small_ ? 1 : 2, wait);
+    poll(fds, 2, wait);
   }
 }
 
@@ -359,6 +409,8 @@ void TerminalConsole::Resume() {
   shown_ = false;
   ApplyMouseMode();
 }
+
+bool TerminalConsole::ShowsColours() const { return curses_->colour; }
 
 void TerminalConsole::Beep() { beep(); }
 

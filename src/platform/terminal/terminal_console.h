@@ -1,13 +1,16 @@
 // TerminalConsole: the console on a real terminal (ncursesw draws, our own decoder
 // reads the keys). The logical screen is 25 x 80 (ORB_SCREEN=ROWSxCOLS chooses up to
 // 99 x 99) shown at the terminal's top left; a smaller terminal shows a request to
-// enlarge it, and the program carries on once it is large enough. Text is code page
-// 850 and is shown and typed as UTF-8. Output reaches the terminal before every wait
-// for input; waiting sleeps in poll(2). The terminal is given back as it was when the
-// console is destroyed, on SIGINT, SIGTERM and SIGHUP, and on abnormal exits.
+// enlarge it, and the program carries on once it is large enough. Escape typed there
+// reaches the program at once (the keys typed before it are dropped); other keys wait.
+// Text is code page 850 and is shown and typed as UTF-8. Output reaches the terminal
+// before every wait for input; waiting sleeps in poll(2). The terminal is given back as
+// it was when the console is destroyed, on SIGINT, SIGTERM and SIGHUP, and on abnormal
+// exits.
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +25,10 @@ namespace orb {
 // outside 1..99.
 std::optional<std::pair<int16_t, int16_t>> ParseScreenSize(std::string_view text);
 
+// A terminfo string without its padding marks ("$<2>", "$<5*/>"), for bytes written to
+// the terminal directly rather than through the terminfo output routines.
+std::string WithoutPadding(std::string_view capability);
+
 // A console colour (1 blue, 2 green, 4 red, 8 bright) in the terminal's numbering
 // (1 red, 2 green, 4 blue, 8 bright).
 int TerminalColour(int console_colour);
@@ -35,6 +42,9 @@ class TerminalConsole : public CellConsole {
   TerminalConsole(const TerminalConsole&) = delete;
   TerminalConsole& operator=(const TerminalConsole&) = delete;
 
+  // Without colours the screen shows reverse and bold cells for the attributes whose
+  // background is lighter than their foreground and for bright foregrounds.
+  bool ShowsColours() const override;
   std::string ReadKey() override;
   void WaitForInput(int32_t timeout_ms) override;
   void SetMouseEvents(bool on) override;
@@ -70,6 +80,8 @@ class TerminalConsole : public CellConsole {
   KeyDecoder decoder_;
   int resize_fd_ = -1;
   bool too_small_ = false;
+  std::deque<InputEvent> held_;  // keys typed while too small, delivered once it is not
+  int escapes_while_small_ = 0;  // Escapes queued while too small, not yet read
   bool shown_ = false;  // the request or the screen is on the terminal as it should be
   bool cursor_styles_ = false;
   bool last_cursor_visible_ = false;

@@ -78,6 +78,9 @@ TEST(KeyDecoderTest, CursorKeysInEveryForm) {
   EXPECT_EQ(One("\x1b[3~"), (Decoded{0x5300, 0}));
   EXPECT_EQ(One("\x1b[3$"), (Decoded{0x5300, kShift}));  // rxvt
   EXPECT_EQ(One("\x1b[Z"), (Decoded{0x0f00, kShift}));
+  EXPECT_EQ(One("\x1b\t"), (Decoded{0x0f00, kShift}));  // Shift+Tab on the Linux console
+  EXPECT_EQ(DecodeAll("\t\x1b\t\x1b\x1b\t"),
+            (std::vector<Decoded>{{0x09, 0}, {0x0f00, kShift}, {0x1b, 0}, {0x0f00, kShift}}));
 }
 
 TEST(KeyDecoderTest, FunctionKeysOfXtermScreenAndLinux) {

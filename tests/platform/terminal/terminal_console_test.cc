@@ -29,5 +29,15 @@ TEST(TerminalColourTest, BlueAndRedSwapIntensityAndGreenStay) {
   EXPECT_EQ(TerminalColour(15), 15);
 }
 
+TEST(WithoutPaddingTest, PaddingMarksGoAndEverythingElseStays) {
+  EXPECT_EQ(WithoutPadding("\x1b[m\x0f$<2>"), "\x1b[m\x0f");          // vt100 sgr0
+  EXPECT_EQ(WithoutPadding("\x1b[H\x1b[J$<50>"), "\x1b[H\x1b[J");
+  EXPECT_EQ(WithoutPadding("a$<5*/>b$<1.5*>c$<3/>"), "abc");
+  // Not padding: a dollar alone, an empty or unclosed mark, other characters inside.
+  for (const char* kept : {"$", "$<", "$<>", "$<2", "$<2x>", "cost $5", "\x1b[?1049l"}) {
+    EXPECT_EQ(WithoutPadding(kept), kept);
+  }
+}
+
 }  // namespace
 }  // namespace orb
