@@ -2,6 +2,7 @@
 # Installs the Debian packages the project needs, when they are missing.
 set -euo pipefail
 needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
+        libpq-dev postgresql
         tmux)
 # The Debian package and its man pages: dpkg-shlibdeps and file for the library
 # dependencies, man and groff to check the pages.

@@ -1,5 +1,8 @@
 #include "platform/host_path.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -232,6 +235,29 @@ bool IsUsableWorkDirectory(std::string_view suite_name, std::string& reason) {
     return false;
   }
   return true;
+}
+
+std::vector<std::string> FilesUnder(std::string_view suite_dir) {
+  std::vector<std::string> out;
+  const std::optional<std::string> dir = HostPath(suite_dir);
+  if (!dir) return out;
+  std::error_code error;
+  std::filesystem::recursive_directory_iterator it(*dir, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    if (it->is_regular_file(error)) {
+      out.push_back(std::filesystem::relative(it->path(), *dir, error).generic_string());
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool CreateDirectories(std::string_view suite_dir) {
+  const std::optional<std::string> dir = HostPath(suite_dir);
+  if (!dir) return false;
+  std::error_code error;
+  std::filesystem::create_directories(*dir, error);
+  return std::filesystem::is_directory(*dir, error);
 }
 
 std::string GetEnv(const char* name) {

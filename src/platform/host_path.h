@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orb {
 
@@ -49,6 +50,13 @@ bool CloseFile(std::FILE* file, std::string* reason = nullptr);
 // created and removed in it; otherwise false with the reason. The empty name is the
 // current directory.
 bool IsUsableWorkDirectory(std::string_view suite_name, std::string& reason);
+
+// The regular files under a directory and its subdirectories, as paths relative to
+// it with '/' between components, sorted; empty when the directory cannot be read.
+std::vector<std::string> FilesUnder(std::string_view suite_dir);
+
+// Creates a directory and the directories above it that are missing.
+bool CreateDirectories(std::string_view suite_dir);
 
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);
