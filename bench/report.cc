@@ -14,6 +14,8 @@
 #include <string>
 
 #include "bench_installation.h"
+#include "pg_bench_server.h"
+#include "platform/btrieve/btrieve.h"
 #include "app/batch.h"
 #include "core/session.h"
 #include "platform/clock.h"
@@ -43,10 +45,18 @@ int main(int argc, char** argv) {
   const fs::path dir = argc > 1 ? fs::path(argv[1])
                                 : fs::temp_directory_path() /
                                       ("bench_report_" + std::to_string(::getpid()));
-  const bool reuse = argc > 1 && fs::exists(dir / "DADES" / "PagamV.dat");
+  // ORB_BENCH_POSTGRES: the data files on that server instead (see pg_bench_server.h).
+  orb::bench::BenchServer server;
+  const bool reuse = argc > 1 && server.Conninfo().empty() &&
+                     fs::exists(dir / "DADES" / "PagamV.dat");
   if (!reuse) fs::remove_all(dir);
   const std::string root = dir.string() + "/";
 
+  BtrSettings settings;
+  settings.server = server.Conninfo();
+  settings.root = root;
+  settings.prepare_database = true;
+  BtrConfigure(settings);
   auto start = std::chrono::steady_clock::now();
   if (!PrepareInstallation(root, reuse)) {
     std::cerr << "bench_report: could not write the data files under " << root << "\n";
@@ -60,6 +70,7 @@ int main(int argc, char** argv) {
   session.ExeDir = root + "EXE/";
   session.Output = "PANTALLA";
   session.Language = "CAT";
+  session.DataServer = server.Conninfo();
   FixedClock clock(CalendarDate{2026, 12, 31});
   BatchRequest request{"31/12/2026", "1", "9999", false};
 
@@ -71,6 +82,9 @@ int main(int argc, char** argv) {
   std::error_code error;
   const auto print_size = fs::file_size(dir / "TMP" / "orbprint.tmp", error);
 
+  std::printf("engine: %s%s\n", BtrDescribeEngine(server.Conninfo()).c_str(),
+              server.DelayMs() ? (" through a proxy adding " + std::to_string(server.DelayMs()) +
+                                  " ms per round trip").c_str() : "");
   std::printf("data: %d owners, %d properties, %d units, %d collections, %d payments\n",
               kOwners, kProperties, kUnits, kCollections, kPayments);
   std::printf("build data files: %.2f s\n", build_seconds);

@@ -2,6 +2,7 @@
 # Installs the Debian packages the project needs, when they are missing.
 set -euo pipefail
 needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
+        libpq-dev postgresql
         tmux)
 # Owner statements (PDF) and the spreadsheet export; the tests read them back.
 needed+=(libhpdf-dev libxlsxwriter-dev poppler-utils python3)

@@ -12,6 +12,7 @@
 #include "format/dates.h"
 #include "format/numbers.h"
 #include "format/user_settings.h"
+#include "platform/btrieve/btrieve.h"
 #include "platform/cp850.h"
 #include "platform/process.h"
 #include "report/print_file.h"
@@ -292,6 +293,10 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   ReportFiles files(session, table);
   const int16_t open_status = files.OpenReportFiles();
   if (messages.Failed() || open_status != 0) {
+    // What the data server said, when it was the server that failed.
+    if (const std::string why = BtrLastServerError(); !why.empty()) {
+      err << "rptcarry: " << why << "\n";
+    }
     files.CloseReportFiles();
     return messages.GaveUp() ? kBatchFileBusy : kBatchFailed;
   }

@@ -49,6 +49,16 @@ std::string WithDirectoryEnd(std::string directory) {
   return directory;
 }
 
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+}  // namespace
+
 Session InitSession(const EnvironmentLookup& environment) {
   Session session;
   // File names are appended to these directly, so each ends with a separator.
@@ -84,6 +94,10 @@ Session InitSession(const EnvironmentLookup& environment) {
     session.HostKind = "WIN";
   } else {
     session.HostKind = "DOS";
+  }
+  session.DataServer = Trimmed(environment("ORBDATABASE"));
+  if (session.DataServer.empty()) {
+    session.DataServer = Trimmed(ReadIniValue(session.RootDir + "Vora.ini", "Dades", "Servidor"));
   }
   return session;
 }

@@ -5,6 +5,7 @@
 
 #include "core/settings.h"
 #include "format/packed_digits.h"
+#include "platform/btrieve/btrieve.h"
 #include "platform/cp850.h"
 #include "platform/host_path.h"
 
@@ -81,6 +82,17 @@ void WriteSessionReport(const Session& session, std::ostream& out) {
   UserSetting(out, session, "DatOrdre", 3, "DMA");
   UserSetting(out, session, "DecCaracter", 1, "'");
   UserSetting(out, session, "MilCaracter", 1, ".");
+  // Which engine holds the data files, never with a password.
+  const std::string engine = BtrDescribeEngine(cp850::ToUtf8(session.DataServer));
+  std::string source = "default: no server configured";
+  if (!session.DataServer.empty()) {
+    std::string configured = ReadIniValue(session.RootDir + "Vora.ini", "Dades", "Servidor");
+    const size_t begin = configured.find_first_not_of(" \t");
+    configured = begin == std::string::npos ? "" : configured.substr(begin);
+    source = configured.rfind(session.DataServer, 0) == 0 ? "Vora.ini [Dades] Servidor"
+                                                         : "ORBDATABASE";
+  }
+  Line(out, "DataFiles", cp850::FromUtf8(engine), source);
 }
 
 }  // namespace orb

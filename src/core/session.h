@@ -25,6 +25,9 @@ struct Session {
   std::string Output;       // VoraTerm.ini [Sistema] Sortida: print destination
   std::string Language = "   ";  // always 3 characters
   std::string HostKind = "DOS";  // "CGI", "WIN" or "DOS"
+  // ORBDATABASE, else Vora.ini [Dades] Servidor, trimmed: the PostgreSQL connection
+  // string of the server holding the data files; empty: SQLite files under DADES.
+  std::string DataServer;
 };
 
 // The module's name: it selects the form file, the catalogue and the help topic.

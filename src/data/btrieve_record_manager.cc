@@ -4,6 +4,7 @@
 
 #include "data/file_table.h"
 #include "platform/btrieve/btrieve.h"
+#include "platform/cp850.h"
 
 namespace orb {
 namespace {
@@ -29,7 +30,14 @@ int16_t BtrieveRecordManager::Call(uint16_t operation, void* position_block,
                  key_number);
 }
 
+// The record manager learns here, before the table's first open, where this
+// installation keeps its data files.
 FileTable::FileTable(const Session& session, DataMessages& messages)
-    : FileTable(session, messages, SharedRecordManager(), HostRandom()) {}
+    : FileTable(session, messages, SharedRecordManager(), HostRandom()) {
+  BtrSettings settings;
+  settings.server = cp850::ToUtf8(session.DataServer);
+  settings.root = session.RootDir;
+  BtrConfigure(settings);
+}
 
 }  // namespace orb

@@ -31,7 +31,7 @@ StatementWriter::StatementWriter(const ReportText& text, const InstallationHolde
 }
 
 bool StatementWriter::Prepare(std::string& error) {
-  if (!MakeDirectories(month_directory_)) {
+  if (!CreateDirectories(month_directory_)) {
     error = "cannot create the statements directory " + month_directory_;
     return false;
   }

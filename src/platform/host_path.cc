@@ -1,5 +1,8 @@
 #include "platform/host_path.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -241,22 +244,6 @@ bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name
   return from && to && std::rename(from->c_str(), to->c_str()) == 0;
 }
 
-bool MakeDirectories(std::string_view suite_name) {
-  const auto path = HostPath(suite_name);
-  if (!path) return false;
-  struct stat st{};
-  for (size_t end = 1; end <= path->size(); ++end) {
-    if (end < path->size() && (*path)[end] != '/') continue;
-    const std::string part = path->substr(0, end);
-    if (::stat(part.c_str(), &st) == 0) {
-      if (!S_ISDIR(st.st_mode)) return false;
-      continue;
-    }
-    if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
-  }
-  return ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 ResolvedDirectory::ResolvedDirectory(std::string_view suite_name) {
   const auto path = HostPath(suite_name);
   if (!path) return;
@@ -287,6 +274,29 @@ bool ResolvedDirectory::RenameFile(std::string_view from, std::string_view to) c
 bool ResolvedDirectory::RemoveFile(std::string_view name) const {
   if (!valid_ || name.find_first_of("/\\") != std::string_view::npos) return false;
   return ::unlink(Path(name).c_str()) == 0;
+}
+
+std::vector<std::string> FilesUnder(std::string_view suite_dir) {
+  std::vector<std::string> out;
+  const std::optional<std::string> dir = HostPath(suite_dir);
+  if (!dir) return out;
+  std::error_code error;
+  std::filesystem::recursive_directory_iterator it(*dir, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    if (it->is_regular_file(error)) {
+      out.push_back(std::filesystem::relative(it->path(), *dir, error).generic_string());
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool CreateDirectories(std::string_view suite_dir) {
+  const std::optional<std::string> dir = HostPath(suite_dir);
+  if (!dir) return false;
+  std::error_code error;
+  std::filesystem::create_directories(*dir, error);
+  return std::filesystem::is_directory(*dir, error);
 }
 
 std::string GetEnv(const char* name) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orb {
 
@@ -48,8 +49,6 @@ bool CloseFile(std::FILE* file, std::string* reason = nullptr);
 // Renames a file, replacing the target at once when it exists (both in one directory
 // tree of the same file system): readers see the old file or the new one, never part.
 bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name);
-// Creates the directory and any missing parents; true when it exists afterwards.
-bool MakeDirectories(std::string_view suite_name);
 
 // Files the program names itself inside one directory (statements "0012.pdf" and the
 // like): the directory is resolved once, and the names inside it are taken exactly as
@@ -74,6 +73,13 @@ class ResolvedDirectory {
 // created and removed in it; otherwise false with the reason. The empty name is the
 // current directory.
 bool IsUsableWorkDirectory(std::string_view suite_name, std::string& reason);
+
+// The regular files under a directory and its subdirectories, as paths relative to
+// it with '/' between components, sorted; empty when the directory cannot be read.
+std::vector<std::string> FilesUnder(std::string_view suite_dir);
+
+// Creates a directory and the directories above it that are missing.
+bool CreateDirectories(std::string_view suite_dir);
 
 // Environment variable converted to code page 850, empty when unset.
 std::string GetEnv(const char* name);

@@ -125,11 +125,11 @@ TEST_F(HostPathTest, FileOperations) {
 }
 
 TEST_F(HostPathTest, DirectoriesAndRenames) {
-  ASSERT_TRUE(MakeDirectories(Root() + "Out\\2026-12"));
+  ASSERT_TRUE(CreateDirectories(Root() + "Out\\2026-12"));
   EXPECT_TRUE(DirectoryExists(Root() + "OUT\\2026-12"));
-  EXPECT_TRUE(MakeDirectories(Root() + "out\\2026-12\\"));  // exists already, any case
+  EXPECT_TRUE(CreateDirectories(Root() + "out\\2026-12\\"));  // exists already, any case
   Touch("plain", "x");
-  EXPECT_FALSE(MakeDirectories(Root() + "plain\\sub"));  // a file stands in the way
+  EXPECT_FALSE(CreateDirectories(Root() + "plain\\sub"));  // a file stands in the way
   Touch("Out/2026-12/a.part", "new");
   Touch("Out/2026-12/a.pdf", "old");
   ASSERT_TRUE(RenameFile(Root() + "out\\2026-12\\a.part", Root() + "OUT\\2026-12\\A.PDF"));

@@ -101,10 +101,14 @@ std::string StatusText(int16_t status) {
     case kBtrFileAlreadyExists: text = "file already exists"; break;
     case kBtrRecordInUse: text = "record in use"; break;
     case kBtrFileInUse: text = "file in use"; break;
+    case kBtrServerUnavailable: text = "the data server cannot be used"; break;
     default: break;
   }
   std::string out = "status " + std::to_string(status);
   if (text) out += std::string(": ") + text;
+  if (status == kBtrServerUnavailable || status == kBtrIoError) {
+    if (const std::string why = BtrLastServerError(); !why.empty()) out += " - " + why;
+  }
   return out;
 }
 

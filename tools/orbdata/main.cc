@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "data_server.h"
 
 #ifndef ORB_VERSION
 #define ORB_VERSION "0"
@@ -28,6 +29,11 @@ constexpr char kUsage[] =
     "      prints the records in key 0 order, one a line, in hexadecimal\n"
     "  orbdata stat DATAFILE\n"
     "      prints the file's record length, page size, record count and keys\n"
+    "  orbdata copy FROM TO\n"
+    "      copies every data file of an installation from its folder to a PostgreSQL\n"
+    "      server (a connection string such as \"host=db dbname=agency\") or from a\n"
+    "      server to a folder, all or nothing; nothing is written when TO already\n"
+    "      holds one of the files\n"
     "\n"
     "KIND and the CSV columns:\n"
     "  owners       code,name,tax_id,properties   (properties: up to 20 code:regime\n"
@@ -40,6 +46,8 @@ constexpr char kUsage[] =
     "decimal number with a point. A data file name without extension gets \".dat\".\n"
     "Fields are separated by ',' or, as spreadsheets here save CSV, by ';' (then with a\n"
     "decimal comma); the header line decides.\n"
+    "With a server configured (ORBDATABASE, or [Dades] Servidor in the Vora.ini of\n"
+    "ORBROOT), a DATAFILE inside ORBROOT is that file on the server.\n"
     "Exit codes: 0 done, 1 the file or the record manager failed, 2 bad input.\n";
 
 // What was refused, then the usage.
@@ -101,6 +109,8 @@ int main(int argc, char** argv) {
                   " argument" + (args.size() == 1 ? "" : "s") + " given)");
   }
   using namespace orb::orbdata;
+  if (command == "copy" && args.size() == 2) return CopyCommand(args[0], args[1]);
+  UseConfiguredServer();
   if (command == "create" && args.size() == 2) return CreateCommand(args[0], args[1]);
   if (command == "dictionary" && args.size() == 2) return DictionaryCommand(args[0], args[1]);
   if (command == "import" && args.size() == 3) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/btrieve/postgres/pg_connection.h"
 #include "platform/btrieve/record_engine.h"
 
 namespace orb {
@@ -24,6 +25,7 @@ std::vector<btr::RecordEngine*>& Abandoned() {
 // call each time).
 struct ProcessEngineSlot {
   std::unique_ptr<btr::RecordEngine> engine;
+  BtrSettings settings;  // kept for the fresh engine of a forked child
   bool inherited = false;
   // At exit the engine closes its files (ending bulk loads); a forked child that exits
   // must not close the parent's connections, which would commit the parent's bulk load
@@ -51,6 +53,7 @@ btr::RecordEngine& ProcessEngine() {
   if (!slot.engine || slot.inherited) {
     if (slot.inherited && slot.engine) Abandoned().push_back(slot.engine.release());
     slot.engine = std::make_unique<btr::RecordEngine>();
+    slot.engine->Configure(slot.settings);
     slot.inherited = false;
   }
   return *slot.engine;
@@ -70,5 +73,23 @@ int16_t BtrBeginBulk(void* position_block) {
 }
 
 int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
+
+void BtrConfigure(const BtrSettings& settings) {
+  ProcessEngine().Configure(settings);
+  Slot().settings = settings;
+}
+
+int16_t BtrRemoveFile(const std::string& name) { return ProcessEngine().Remove(name); }
+
+int16_t BtrListServerFiles(std::vector<std::string>& names) {
+  return ProcessEngine().ListServerFiles(names);
+}
+
+std::string BtrLastServerError() { return ProcessEngine().LastServerError(); }
+
+std::string BtrDescribeEngine(const std::string& server) {
+  if (server.empty()) return "SQLite files";
+  return "PostgreSQL server " + btr::pg::DescribeServer(server);
+}
 
 }  // namespace orb

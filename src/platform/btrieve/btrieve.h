@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace orb {
 
@@ -31,6 +33,10 @@ enum BtrStatus : int16_t {
   kBtrRecordInUse = 84, kBtrFileInUse = 85,
 };
 
+// The record manager cannot reach the data server: it is down, refuses the connection
+// string or the password, holds no data files, or the connection broke.
+inline constexpr int16_t kBtrServerUnavailable = 20;
+
 constexpr int kPositionBlockSize = 128;
 constexpr int kStatBufferSize = 1536;
 
@@ -56,5 +62,31 @@ int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
 // load's changes are then lost, BtrEndBulk).
 int16_t BtrBeginBulk(void* position_block);
 int16_t BtrEndBulk(void* position_block);
+
+// Engine extension: where the installation keeps its data files, set once by the program
+// before its first Open. With an empty server every file is a SQLite file. With a
+// PostgreSQL connection string, a file named inside `root` (the installation root) lives
+// on that server, known by its name relative to the root as the suite writes it
+// ("DADES\PropietV", the ".dat" left out), without regard to case; files named
+// elsewhere stay SQLite files. Only with `prepare_database` does a Create set up a
+// database that holds no data files yet (the data tool does); otherwise such a database
+// gets 20, as a server that cannot be reached does.
+struct BtrSettings {
+  std::string server;
+  std::string root;
+  bool prepare_database = false;
+};
+void BtrConfigure(const BtrSettings& settings);
+// Engine extensions for the data tool: removes a data file (named as for Open: 12 when
+// there is none, 85 while it is open anywhere); lists the data files of the configured
+// server by their installation names (20 without a server).
+int16_t BtrRemoveFile(const std::string& name);
+int16_t BtrListServerFiles(std::vector<std::string>& names);
+// What the last failure to reach the data server was, naming the server but never the
+// password; empty when there was none.
+std::string BtrLastServerError();
+// The engine and server that serve an installation with this server setting, for
+// display ("SQLite files" or "PostgreSQL server host=... dbname=...").
+std::string BtrDescribeEngine(const std::string& server);
 
 }  // namespace orb

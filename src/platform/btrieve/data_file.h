@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/btrieve/file_engine.h"
 #include "platform/btrieve/key_layout.h"
 #include "platform/btrieve/lock_file.h"
 
@@ -22,13 +23,9 @@ struct sqlite3_stmt;
 
 namespace orb::btr {
 
-enum class Seek : uint8_t {
-  kEqual, kGreater, kGreaterOrEqual, kLess, kLessOrEqual, kFirst, kLast, kNext, kPrevious,
-};
-
-class DataFile {
+class DataFile final : public OpenFile {
  public:
-  enum class OpenMode { kNormal, kReadOnly, kExclusive };
+  using OpenMode = btr::OpenMode;
 
   // Creates the file at host path `path` from a layout. Without `overwrite` an
   // existing file gives 59; a file open anywhere gives 85. The new file appears whole

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <random>
 
+#include <filesystem>
+
 #include "platform/btrieve/btrieve.h"
-#include "platform/host_path.h"
+#include "platform/btrieve/installation_name.h"
 
 namespace orb::btr {
 namespace {
@@ -71,7 +73,49 @@ uint32_t RecordEngine::HandleOf(const void* position_block) const {
   return ReadU32(b + 4);
 }
 
-DataFile* RecordEngine::Find(const void* position_block) const {
+void RecordEngine::Configure(const BtrSettings& settings) {
+  if (settings.server != settings_.server ||
+      settings.prepare_database != settings_.prepare_database) {
+    server_.reset();  // files open on the old server keep their own connections
+  }
+  settings_ = settings;
+}
+
+std::string RecordEngine::LastServerError() const {
+  return server_ ? server_->LastError() : std::string();
+}
+
+FileEngine& RecordEngine::EngineFor(const std::string& name, std::string& engine_name) {
+  engine_name = name;
+  if (settings_.server.empty()) return sqlite_;
+  std::error_code error;
+  const std::string cwd = std::filesystem::current_path(error).string();
+  const std::optional<std::string> inside = InstallationName(name, settings_.root, cwd);
+  if (!inside) return sqlite_;
+  if (!server_) {
+    server_ = std::make_unique<pg::PgFiles>(settings_.server, settings_.prepare_database);
+  }
+  engine_name = *inside;
+  return *server_;
+}
+
+int16_t RecordEngine::Remove(const std::string& name) {
+  if (name.empty()) return kBtrFileNotFound;
+  std::string engine_name;
+  FileEngine& engine = EngineFor(name, engine_name);
+  return engine.Remove(engine_name);
+}
+
+int16_t RecordEngine::ListServerFiles(std::vector<std::string>& names) {
+  names.clear();
+  if (settings_.server.empty()) return kBtrServerUnavailable;
+  if (!server_) {
+    server_ = std::make_unique<pg::PgFiles>(settings_.server, settings_.prepare_database);
+  }
+  return server_->List(names);
+}
+
+OpenFile* RecordEngine::Find(const void* position_block) const {
   const uint32_t handle = HandleOf(position_block);
   if (handle == 0) return nullptr;
   const auto it = open_.find(handle);
@@ -100,7 +144,7 @@ int16_t RecordEngine::Call(uint16_t operation, void* position_block, void* data_
   const bool known = IsGet(op) || op == kBtrInsert || op == kBtrUpdate ||
                      op == kBtrDelete || op == kBtrStat || op == kBtrUnlock;
   if (!known) return kBtrInvalidOperation;
-  DataFile* file = Find(position_block);
+  OpenFile* file = Find(position_block);
   if (file == nullptr) return kBtrFileNotOpen;
   switch (op) {
     case kBtrStat: return Stat(*file, data_buffer, data_length);
@@ -116,20 +160,21 @@ int16_t RecordEngine::Call(uint16_t operation, void* position_block, void* data_
 int16_t RecordEngine::Open(void* block, const void* key_buffer, uint8_t key_length,
                            int8_t mode) {
   if (block == nullptr) return kBtrFileNotOpen;
-  DataFile::OpenMode open_mode;
+  OpenMode open_mode;
   switch (mode) {
-    case 0: case -1: case -3: open_mode = DataFile::OpenMode::kNormal; break;
-    case -2: open_mode = DataFile::OpenMode::kReadOnly; break;
-    case -4: open_mode = DataFile::OpenMode::kExclusive; break;
+    case 0: case -1: case -3: open_mode = OpenMode::kNormal; break;
+    case -2: open_mode = OpenMode::kReadOnly; break;
+    case -4: open_mode = OpenMode::kExclusive; break;
     default: return kBtrInvalidOperation;
   }
   const std::string name = NameFrom(key_buffer, key_length);
-  const std::optional<std::string> path = name.empty() ? std::nullopt : HostPath(name);
-  if (!path) return kBtrFileNotFound;
+  if (name.empty()) return kBtrFileNotFound;
   // A block that still holds an open file lets go of it first.
   if (const uint32_t old = HandleOf(block)) open_.erase(old);
-  std::unique_ptr<DataFile> file;
-  if (int16_t s = DataFile::Open(*path, open_mode, file)) return s;
+  std::string engine_name;
+  FileEngine& engine = EngineFor(name, engine_name);
+  std::unique_ptr<OpenFile> file;
+  if (int16_t s = engine.Open(engine_name, open_mode, file)) return s;
   if (next_handle_ == 0) next_handle_ = 1;
   const uint32_t handle = next_handle_++;
   open_[handle] = std::move(file);
@@ -149,9 +194,10 @@ int16_t RecordEngine::Create(const void* data, uint32_t length, const void* key_
     return s;
   }
   const std::string name = NameFrom(key_buffer, key_length);
-  const std::optional<std::string> path = name.empty() ? std::nullopt : HostPath(name);
-  if (!path) return kBtrFileNotFound;
-  return DataFile::Create(*path, layout, mode != -1);
+  if (name.empty()) return kBtrFileNotFound;
+  std::string engine_name;
+  FileEngine& engine = EngineFor(name, engine_name);
+  return engine.Create(engine_name, layout, mode != -1);
 }
 
 int16_t RecordEngine::Close(void* block) {
@@ -171,19 +217,20 @@ int16_t RecordEngine::Reset(void* block) {
 
 void RecordEngine::AbandonAfterFork() {
   for (auto& [handle, file] : open_) file->AbandonAfterFork();
+  if (server_) server_->AbandonAfterFork();
 }
 
 int16_t RecordEngine::BeginBulk(void* position_block) {
-  DataFile* file = Find(position_block);
+  OpenFile* file = Find(position_block);
   return file ? file->BeginBulk() : int16_t{kBtrFileNotOpen};
 }
 
 int16_t RecordEngine::EndBulk(void* position_block) {
-  DataFile* file = Find(position_block);
+  OpenFile* file = Find(position_block);
   return file ? file->EndBulk() : int16_t{kBtrFileNotOpen};
 }
 
-int16_t RecordEngine::Stat(DataFile& file, void* data, uint32_t* data_length) {
+int16_t RecordEngine::Stat(OpenFile& file, void* data, uint32_t* data_length) {
   uint32_t count = 0;
   if (int16_t s = file.RecordCount(count)) return s;
   const std::string bytes = StatBytes(file.layout(), count);
@@ -194,7 +241,7 @@ int16_t RecordEngine::Stat(DataFile& file, void* data, uint32_t* data_length) {
   return n < bytes.size() ? kBtrDataBufferTooShort : kBtrOk;
 }
 
-int16_t RecordEngine::Deliver(const DataFile& file, void* data, uint32_t* data_length,
+int16_t RecordEngine::Deliver(const OpenFile& file, void* data, uint32_t* data_length,
                               void* key_buffer, uint8_t key_length) {
   const std::string& record = file.CurrentRecord();
   const uint32_t room = (data != nullptr && data_length != nullptr) ? *data_length : 0;
@@ -209,7 +256,7 @@ int16_t RecordEngine::Deliver(const DataFile& file, void* data, uint32_t* data_l
   return n < record.size() ? kBtrDataBufferTooShort : kBtrOk;
 }
 
-int16_t RecordEngine::Read(DataFile& file, uint16_t op, bool lock, void* data,
+int16_t RecordEngine::Read(OpenFile& file, uint16_t op, bool lock, void* data,
                            uint32_t* data_length, void* key_buffer, uint8_t key_length,
                            int8_t key_number) {
   const auto& keys = file.layout().keys;
@@ -248,7 +295,7 @@ int16_t RecordEngine::Read(DataFile& file, uint16_t op, bool lock, void* data,
   return Deliver(file, data, data_length, key_buffer, key_length);
 }
 
-int16_t RecordEngine::Write(DataFile& file, uint16_t op, const void* data,
+int16_t RecordEngine::Write(OpenFile& file, uint16_t op, const void* data,
                             const uint32_t* data_length, void* key_buffer,
                             uint8_t key_length, int8_t key_number) {
   const auto& layout = file.layout();

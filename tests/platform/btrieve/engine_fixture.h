@@ -1,14 +1,20 @@
 // Helpers for the record manager tests: file definitions in the published layout,
-// a temporary directory, and one engine per test.
+// a temporary directory, and one engine per test. BothEngines runs a test once with the
+// data files as SQLite files and once on the PostgreSQL server that ORB_TEST_POSTGRES
+// names (scripts/test.sh starts a throwaway one), each test in a schema of its own.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "pg_test_server.h"
 
 #include "platform/btrieve/btrieve.h"
 #include "platform/btrieve/record_engine.h"
@@ -70,16 +76,50 @@ struct Got {
   std::string key;
 };
 
+enum class EngineKind { kSqlite, kPostgres };
+
+inline std::string EngineName(const ::testing::TestParamInfo<EngineKind>& info) {
+  return info.param == EngineKind::kSqlite ? "Sqlite" : "Postgres";
+}
+
 class EngineTest : public ::testing::Test {
  protected:
+  virtual EngineKind Kind() const { return EngineKind::kSqlite; }
+  bool OnServer() const { return Kind() == EngineKind::kPostgres; }
+
   void SetUp() override {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
     dir_ = std::filesystem::temp_directory_path() /
-           ("btr_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("btr_" + std::to_string(::getpid()) + "_" + name);
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
+    settings_.root = dir_.string() + "/";
+    settings_.prepare_database = true;
+    if (OnServer()) {
+      if (!schema_.Start(settings_.server)) GTEST_SKIP() << schema_.Why();
+    }
+    engine_.Configure(settings_);
+    BtrConfigure(settings_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override {
+    // Every connection goes before the schema does.
+    engine_.Call(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
+    BTRCALL(kBtrReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
+    BtrConfigure(BtrSettings{});
+    schema_.Stop();
+    std::filesystem::remove_all(dir_);
+  }
+
+  // An engine of its own, as another process has, set up as this test's.
+  void Configure(RecordEngine& e) const { e.Configure(settings_); }
+  // Lets another connection's change notice arrive (a server engine learns of other
+  // connections' commits through them); nothing to wait for with SQLite files.
+  void Settle() const {
+    if (OnServer()) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
 
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -145,8 +185,23 @@ class EngineTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_;
+  BtrSettings settings_;
+  TestSchema schema_;
   RecordEngine engine_;
 };
+
+// The same tests on both engines: TEST_P on a fixture derived from this one, and
+// INSTANTIATE_BOTH_ENGINES(fixture).
+class BothEngines : public EngineTest, public ::testing::WithParamInterface<EngineKind> {
+ protected:
+  EngineKind Kind() const override { return GetParam(); }
+};
+
+#define INSTANTIATE_BOTH_ENGINES(fixture)                                           \
+  INSTANTIATE_TEST_SUITE_P(, fixture,                                              \
+                           ::testing::Values(::orb::btr::testing::EngineKind::kSqlite, \
+                                             ::orb::btr::testing::EngineKind::kPostgres), \
+                           ::orb::btr::testing::EngineName)
 
 // A 16-bit little-endian value as two bytes.
 inline std::string Le16(uint16_t v) {

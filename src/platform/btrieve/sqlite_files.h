@@ -1,0 +1,17 @@
+// SqliteFiles: the embedded engine's side of FileEngine: each data file is a SQLite
+// database at the host path its suite name resolves to (see SCHEMA.md).
+#pragma once
+
+#include "platform/btrieve/file_engine.h"
+
+namespace orb::btr {
+
+class SqliteFiles final : public FileEngine {
+ public:
+  int16_t Create(const std::string& name, const FileLayout& layout, bool overwrite) override;
+  int16_t Open(const std::string& name, OpenMode mode,
+               std::unique_ptr<OpenFile>& out) override;
+  int16_t Remove(const std::string& name) override;
+};
+
+}  // namespace orb::btr
