@@ -68,6 +68,7 @@ constexpr CommandShape kCommands[] = {
     {"import", 3, "[--dictionary DICTIONARY] KIND DATAFILE CSVFILE"},
     {"dump", 1, "DATAFILE"},
     {"stat", 1, "DATAFILE"},
+    {"copy", 2, "FROM TO"},
 };
 
 }  // namespace

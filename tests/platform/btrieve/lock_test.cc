@@ -311,10 +311,21 @@ TEST_P(Locks, AForkedChildDoesNotKeepTheParentsLocks) {
   char key[255];
   len = 8;
   ASSERT_EQ(BTRCALL(kBtrGetFirst + 200, b.bytes, rec.data(), &len, key, 255, 0), kBtrOk);
+  // The child says it is running (its fork handlers have run) before the parent goes
+  // on, so that a slow start cannot pass for a lock the child kept.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
   const pid_t sleeper = ::fork();
   if (sleeper == 0) {
+    ::close(ready[0]);
+    const char byte = 1;
+    (void)!::write(ready[1], &byte, 1);
     for (;;) ::pause();
   }
+  ::close(ready[1]);
+  char started = 0;
+  ASSERT_EQ(::read(ready[0], &started, 1), 1);
+  ::close(ready[0]);
   auto lock_a = [&](RecordEngine& e) -> int {
     Block o;
     if (OpenWith(e, o, path) != kBtrOk) return 1;
