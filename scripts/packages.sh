@@ -4,6 +4,8 @@ set -euo pipefail
 needed=(g++ cmake ninja-build pkg-config libsqlite3-dev libncurses-dev libgtest-dev libgmock-dev
         libpq-dev postgresql
         tmux)
+# Owner statements (PDF) and the spreadsheet export; the tests read them back.
+needed+=(libhpdf-dev libxlsxwriter-dev poppler-utils python3)
 # The Debian package and its man pages: dpkg-shlibdeps and file for the library
 # dependencies, man and groff to check the pages.
 needed+=(dpkg-dev file man-db groff-base)

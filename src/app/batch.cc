@@ -6,6 +6,7 @@
 #include "app/session_init.h"
 #include "app/work_files.h"
 #include "core/catalogue.h"
+#include "delivery/month_end.h"
 #include "data/file_table.h"
 #include "format/currency.h"
 #include "format/dates.h"
@@ -25,7 +26,9 @@ namespace {
 
 constexpr char kBatchUsage[] =
     "usage: rptcarry --date DD/MM/YYYY --from CODE --to CODE [--no-print-program]"
-    " [--wait SECONDS]\n";
+    " [--wait SECONDS]\n"
+    "         [--statements DIR] [--export FILE.csv|FILE.xlsx]"
+    " [--mail CONTACTS.csv [--resend]]\n";
 
 // The data layer's messages on the error stream: no screen, no keyboard. A file that
 // cannot be opened is remembered so that the run ends with a failure; a file held by
@@ -99,6 +102,17 @@ bool StoreSeconds(BatchRequest& request, const std::string& value, std::string& 
   return true;
 }
 
+// A file or directory name for the month-end outputs: not blank.
+bool StoreName(std::string& to, const char* option, const std::string& value,
+               std::string& error) {
+  if (IsBlank(value)) {
+    error = std::string(option) + " needs a name that is not blank";
+    return false;
+  }
+  to = cp850::FromUtf8(value);
+  return true;
+}
+
 const BatchOption kBatchOptions[] = {
     {"--date", true, true,
      [](BatchRequest& r, const std::string& v, std::string&) {
@@ -121,6 +135,23 @@ const BatchOption kBatchOptions[] = {
        return true;
      }},
     {"--wait", true, false, StoreSeconds},
+    {"--statements", true, false,
+     [](BatchRequest& r, const std::string& v, std::string& e) {
+       return StoreName(r.Statements, "--statements", v, e);
+     }},
+    {"--export", true, false,
+     [](BatchRequest& r, const std::string& v, std::string& e) {
+       return StoreName(r.Export, "--export", v, e);
+     }},
+    {"--mail", true, false,
+     [](BatchRequest& r, const std::string& v, std::string& e) {
+       return StoreName(r.Mail, "--mail", v, e);
+     }},
+    {"--resend", false, false,
+     [](BatchRequest& r, const std::string&, std::string&) {
+       r.Resend = true;
+       return true;
+     }},
 };
 constexpr size_t kBatchOptionCount = sizeof kBatchOptions / sizeof kBatchOptions[0];
 
@@ -175,6 +206,14 @@ BatchArguments ParseBatchArguments(const std::vector<std::string>& arguments,
       error = "a batch report needs --date, --from and --to";
       return BatchArguments::kError;
     }
+  }
+  if (!request.Mail.empty() && request.Statements.empty()) {
+    error = "--mail needs --statements DIR (the statements it sends)";
+    return BatchArguments::kError;
+  }
+  if (request.Resend && request.Mail.empty()) {
+    error = "--resend goes with --mail";
+    return BatchArguments::kError;
   }
   return BatchArguments::kBatch;
 }
@@ -267,22 +306,32 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   Catalogue catalogue(session);
   UserSettings settings(session.RootDir + "Vora.ini");
   SessionReportText text(session, catalogue, currency, settings);
+  // The statements, the export and the mailing: checked before the report, fed by it.
+  MonthEndDelivery delivery(session, text, files, parameters, clock,
+                            {request.Statements, request.Export, request.Mail, request.Resend,
+                             request.Sendmail});
+  if (!delivery.Prepare(err)) {
+    files.CloseReportFiles();
+    return kBatchFailed;
+  }
   PrintFile print(session);
   ReportServices services{session, files, print, currency, text, {}};
   if (request.StartPrintProgram) services.start_print_program = StartPrintProgram;
-  const ReportOutcome outcome = PrintOneReport(services, parameters);
+  const ReportOutcome outcome = PrintOneReport(services, parameters, delivery.Observer());
   files.CloseReportFiles();
   if (!outcome.print_file_written) {
     err << "rptcarry: " << cp850::ToUtf8(outcome.message) << "\n";
+    delivery.Finish(false, err);
     return kBatchFailed;
   }
+  const bool delivered = delivery.Finish(true, err);
   // A report that was printed has been told by the print program itself.
   const ReportVerdict verdict = JudgeReport(outcome, session, catalogue);
   if (!verdict.printed) {
     err << "rptcarry: " << cp850::ToUtf8(verdict.text) << "\n";
     return kBatchNotPrinted;
   }
-  return kBatchOk;
+  return delivered ? kBatchOk : kBatchFailed;
 }
 
 std::optional<int> RunBatchFromArguments(const std::vector<std::string>& arguments,
@@ -299,6 +348,7 @@ std::optional<int> RunBatchFromArguments(const std::vector<std::string>& argumen
     case BatchArguments::kBatch:
       break;
   }
+  request.Sendmail = environment("ORBSENDMAIL");
   const Session session = InitSession(environment);
   if (!CheckWorkDirectory(session, error)) {
     err << "rptcarry: " << error << "\n";

@@ -1,5 +1,6 @@
 // Batch entry: one report from the command line, for month-end scripts:
 //   rptcarry --date D --from A --to B [--no-print-program] [--wait SECONDS]
+//            [--statements DIR] [--export FILE] [--mail CONTACTS.csv [--resend]]
 // The three texts are taken as an operator types them into the selection form and get
 // the form's checks (no longer than the form's fields; a real date; codes of digits and
 // blanks only; a first owner not above the last). A refused selection is told on the
@@ -7,7 +8,8 @@
 // --no-print-program is given, the print program is started on it and waited for, as
 // after a report chosen on the form. Exit code 0 means the report was printed (or, with
 // --no-print-program, its print file written whole); every other outcome is told on the
-// error stream with the code of BatchExit.
+// error stream with the code of BatchExit. The statements, the export and the mailing
+// are made from the same walk over the owners as the print file.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,12 @@ struct BatchRequest {
   std::string To;
   bool StartPrintProgram = true;
   int32_t WaitSeconds = kDefaultBatchWaitSeconds;  // for a file held by another program
+  // Month-end outputs beside the report (see delivery/month_end.h).
+  std::string Statements{};  // --statements DIR
+  std::string Export{};      // --export FILE.csv | FILE.xlsx
+  std::string Mail{};        // --mail CONTACTS.csv
+  bool Resend = false;       // --resend
+  std::string Sendmail{};    // ORBSENDMAIL
 };
 
 enum class BatchArguments { kNone, kBatch, kError };
@@ -59,7 +67,8 @@ bool BatchParameters(const BatchRequest& request, const Session& session,
 // Exit codes of the batch entry (a signal that ends it gives 128 + its number).
 enum BatchExit : int {
   kBatchOk = 0,          // printed
-  kBatchFailed = 1,      // the work directory, a data file or the print file unusable
+  kBatchFailed = 1,      // the work directory, a data file or the print file unusable;
+                         // a statement, the export or a mail not made
   kBatchRefused = 2,     // the options or the selection refused
   kBatchBadForm = 3,     // the form file cannot be used
   kBatchNotPrinted = 4,  // the print program could not be started or failed

@@ -32,7 +32,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 void WriteUsage(std::ostream& out) {
   out << "Usage: rptcarry [--session | --keytest | --help | --version]\n"
          "       rptcarry --date DATE --from CODE --to CODE [--no-print-program]\n"
-         "                [--wait SECONDS]\n"
+         "                [--wait SECONDS] [--statements DIR] [--export FILE.csv|FILE.xlsx]\n"
+         "                [--mail CONTACTS.csv [--resend]]\n"
          "\n"
          "Carry-over report of the property-management suite: choose a closing date and a\n"
          "range of owners on the form, and the report goes to the suite's print program.\n"
@@ -47,11 +48,28 @@ void WriteUsage(std::ostream& out) {
          "              first and last owner code, as typed on the form\n"
          "  --no-print-program\n"
          "              with --date: leave the print file without starting ORBPRINT\n"
+         "  --statements DIR\n"
+         "              with --date: also one PDF statement per owner the report lists,\n"
+         "              DIR/YYYY-MM/NNNN.pdf (closing month, owner code); replaced on re-runs\n"
+         "  --export FILE.csv | FILE.xlsx\n"
+         "              with --date: also the report's lines as a spreadsheet\n"
+         "  --mail CONTACTS.csv\n"
+         "              with --statements: mail each owner's statement (CSV columns\n"
+         "              owner,email[,name]) through sendmail -t -oi, or the program\n"
+         "              ORBSENDMAIL names; the sender is Vora.ini [Titular] Correu; the log\n"
+         "              is DIR/YYYY-MM/sent.csv and owners already sent are not sent again\n"
+         "  --resend    with --mail: send again to owners the log shows as sent\n"
          "  --wait SECONDS\n"
          "              with --date: how long a data file held by another program is\n"
          "              waited for (default 60); then the run ends with exit code 5\n"
          "  --help      show this text, and stop\n"
-         "  --version   show the version, and stop\n";
+         "  --version   show the version, and stop\n"
+         "\n"
+         "With --date the print file is always written and ORBPRINT prints it unless\n"
+         "--no-print-program is given; --statements and --export add their files from the\n"
+         "same report, alone or together, printed or not. A statements directory, export\n"
+         "file, contacts file or send log that cannot be used, or a mail not sent, ends\n"
+         "with exit code 1 (the message names it).\n";
 }
 
 void WriteVersion(std::ostream& out) { out << "rptcarry " << ORB_VERSION << "\n"; }

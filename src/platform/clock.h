@@ -10,16 +10,28 @@ struct CalendarDate {
   int day = 0;
 };
 
+// A moment of local time, with the offset of local time from UTC, for time stamps.
+struct LocalTime {
+  CalendarDate date;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int utc_offset_minutes = 0;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual CalendarDate Today() const = 0;
+  // Now, to the second; a clock that knows only the day gives its midnight in UTC.
+  virtual LocalTime Now() const { return LocalTime{Today(), 0, 0, 0, 0}; }
   int CurrentYear() const { return Today().year; }
 };
 
 class SystemClock : public Clock {
  public:
   CalendarDate Today() const override;
+  LocalTime Now() const override;
 };
 
 class FixedClock : public Clock {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -235,6 +236,44 @@ bool IsUsableWorkDirectory(std::string_view suite_name, std::string& reason) {
     return false;
   }
   return true;
+}
+
+bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name) {
+  const auto from = HostPath(from_suite_name);
+  const auto to = HostPath(to_suite_name);
+  return from && to && std::rename(from->c_str(), to->c_str()) == 0;
+}
+
+ResolvedDirectory::ResolvedDirectory(std::string_view suite_name) {
+  const auto path = HostPath(suite_name);
+  if (!path) return;
+  host_dir_ = *path;
+  if (host_dir_.empty() || host_dir_.back() != '/') host_dir_ += '/';
+  valid_ = true;
+}
+
+std::string ResolvedDirectory::Path(std::string_view name) const {
+  return host_dir_ + cp850::ToUtf8(name);
+}
+
+bool ResolvedDirectory::WriteFile(std::string_view name, std::string_view content) const {
+  if (!valid_ || name.find_first_of("/\\") != std::string_view::npos) return false;
+  std::FILE* f = std::fopen(Path(name).c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+bool ResolvedDirectory::RenameFile(std::string_view from, std::string_view to) const {
+  if (!valid_ || from.find_first_of("/\\") != std::string_view::npos ||
+      to.find_first_of("/\\") != std::string_view::npos)
+    return false;
+  return std::rename(Path(from).c_str(), Path(to).c_str()) == 0;
+}
+
+bool ResolvedDirectory::RemoveFile(std::string_view name) const {
+  if (!valid_ || name.find_first_of("/\\") != std::string_view::npos) return false;
+  return ::unlink(Path(name).c_str()) == 0;
 }
 
 std::vector<std::string> FilesUnder(std::string_view suite_dir) {

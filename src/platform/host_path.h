@@ -46,6 +46,29 @@ bool WriteToFile(std::FILE* file, std::string_view bytes, std::string* reason = 
 // Closes an open file; false when what was still buffered could not be written.
 bool CloseFile(std::FILE* file, std::string* reason = nullptr);
 
+// Renames a file, replacing the target at once when it exists (both in one directory
+// tree of the same file system): readers see the old file or the new one, never part.
+bool RenameFile(std::string_view from_suite_name, std::string_view to_suite_name);
+
+// Files the program names itself inside one directory (statements "0012.pdf" and the
+// like): the directory is resolved once, and the names inside it are taken exactly as
+// written, without matching case, so that writing thousands of files does not read the
+// directory for each one. Names are plain file names in code page 850, without slashes.
+class ResolvedDirectory {
+ public:
+  explicit ResolvedDirectory(std::string_view suite_name);
+  // False when the name resolved to no directory path.
+  bool Valid() const { return valid_; }
+  bool WriteFile(std::string_view name, std::string_view content) const;
+  bool RenameFile(std::string_view from, std::string_view to) const;
+  bool RemoveFile(std::string_view name) const;
+
+ private:
+  std::string Path(std::string_view name) const;
+  std::string host_dir_;  // ends with "/"
+  bool valid_ = false;
+};
+
 // A directory the program keeps work files in: true when it exists and files can be
 // created and removed in it; otherwise false with the reason. The empty name is the
 // current directory.

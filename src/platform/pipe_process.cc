@@ -1,11 +1,13 @@
 #include "platform/pipe_process.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 extern char** environ;
 
@@ -21,6 +23,10 @@ std::optional<int> RunWithInput(const std::vector<std::string>& argv, std::strin
   posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   posix_spawn_file_actions_addclose(&actions, fds[1]);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+  // Nothing else this process holds open (data files, logs) goes to the child.
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
 
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -55,6 +61,32 @@ std::optional<int> RunWithInput(const std::vector<std::string>& argv, std::strin
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return std::nullopt;
+}
+
+std::optional<std::string> FindProgram(std::string_view name) {
+  if (name.empty()) return std::nullopt;
+  auto executable = [](const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+  };
+  if (name.find('/') != std::string_view::npos) {
+    const std::string path(name);
+    if (executable(path)) return path;
+    return std::nullopt;
+  }
+  const char* search = std::getenv("PATH");
+  std::string_view dirs = search ? search : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const size_t colon = dirs.find(':');
+    std::string dir(dirs.substr(0, colon));
+    if (dir.empty()) dir = ".";
+    const std::string path = dir + "/" + std::string(name);
+    if (executable(path)) return path;
+    if (colon == std::string_view::npos) break;
+    dirs.remove_prefix(colon + 1);
+  }
   return std::nullopt;
 }
 

@@ -16,6 +16,10 @@ namespace orb {
 // an error: the rest of the input is dropped.
 std::optional<int> RunWithInput(const std::vector<std::string>& argv, std::string_view input);
 
+// The path of a program to run: a name with a slash as it stands, any other name
+// looked for in the directories of PATH; nothing when no executable file is found.
+std::optional<std::string> FindProgram(std::string_view name);
+
 // True when standard output is a terminal.
 bool StdoutIsTerminal();
 

@@ -12,13 +12,11 @@
 #include "report/gathering.h"
 #include "report/print_file.h"
 #include "report/report_files.h"
+#include "report/report_lines.h"
 #include "report/report_parameters.h"
 #include "report/report_text.h"
 
 namespace orb {
-
-// Collected, pending, expenses, fees, supplements, carry-over.
-using ReportAmounts = std::array<double, 6>;
 
 class ReportLayout {
  public:

@@ -13,10 +13,20 @@ std::string_view Bytes(const uint8_t* record, size_t offset, size_t size) {
   return std::string_view(reinterpret_cast<const char*>(record) + offset, size);
 }
 
+// The owner's part of a line for the observer.
+ReportLine OwnerLine(ReportLineKind kind, const uint8_t* owner) {
+  ReportLine line;
+  line.kind = kind;
+  line.owner_code = Bytes(owner, OwnerRecord::kCode.offset, OwnerRecord::kCode.size);
+  line.owner_name = Bytes(owner, OwnerRecord::kName.offset, OwnerRecord::kName.size);
+  line.owner_tax_id = Bytes(owner, OwnerRecord::kTaxId.offset, OwnerRecord::kTaxId.size);
+  return line;
+}
+
 }  // namespace
 
 void PrintReport(ReportFiles& files, const ReportParameters& parameters,
-                 ReportLayout& layout) {
+                 ReportLayout& layout, ReportLineObserver* observer) {
   FileTable& table = files.Files();
   uint8_t* owner = files.OwnerArea();
   uint8_t* property = files.PropertyArea();
@@ -37,12 +47,37 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
       if (amounts.PropertyHasData) {
         owner_printed = true;
         layout.PrintDetail(property, amounts);
+        if (observer != nullptr) {
+          ReportLine line = OwnerLine(ReportLineKind::kProperty, owner);
+          line.property_code = Bytes(property, PropertyRecord::kCode.offset,
+                                     PropertyRecord::kCode.size);
+          line.property_name = Bytes(property, PropertyRecord::kName.offset,
+                                     PropertyRecord::kName.size);
+          line.amounts = {amounts.Collected, amounts.Pending,     amounts.Expenses,
+                          amounts.Fees,      amounts.Supplements, amounts.Carry};
+          observer->OnReportLine(line);
+        }
       }
     }
-    if (owner_printed) layout.PrintOwnerTotal(owner);
+    if (owner_printed) {
+      layout.PrintOwnerTotal(owner);
+      if (observer != nullptr) {
+        ReportLine line = OwnerLine(ReportLineKind::kOwnerTotal, owner);
+        line.amounts = layout.OwnerTotals();
+        observer->OnReportLine(line);
+      }
+    }
     table.StepRecords(ReportFiles::kOwnerFile, 1, status);
   }
-  if (layout.PageNo() != 0) layout.PrintGrandTotal();
+  if (layout.PageNo() != 0) {
+    layout.PrintGrandTotal();
+    if (observer != nullptr) {
+      ReportLine line;
+      line.kind = ReportLineKind::kGrandTotal;
+      line.amounts = layout.GrandTotals();
+      observer->OnReportLine(line);
+    }
+  }
 }
 
 std::string PrintProgramName(const Session& session) { return session.ExeDir + "ORBPRINT"; }
@@ -58,7 +93,8 @@ PrintProgramRun StartPrintProgram(const Session& session) {
   return run;
 }
 
-ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& parameters) {
+ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& parameters,
+                             ReportLineObserver* observer) {
   ReportOutcome outcome;
   if (!s.print.OpenPrint(s.session.Output)) {
     outcome.print_file_written = false;
@@ -67,7 +103,7 @@ ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& paramete
   }
   s.currency.SetCurrency("p");
   ReportLayout layout(s.print, s.text, s.files.Holder(), parameters);
-  PrintReport(s.files, parameters, layout);
+  PrintReport(s.files, parameters, layout, observer);
   s.currency.SetCurrency("");
   if (!s.print.ClosePrint() && outcome.print_file_written) {
     outcome.print_file_written = false;

@@ -15,14 +15,16 @@
 #include "report/layout.h"
 #include "report/print_file.h"
 #include "report/report_files.h"
+#include "report/report_lines.h"
 #include "report/report_parameters.h"
 #include "report/report_text.h"
 
 namespace orb {
 
 // One report over the owners FromOwnerKey..ToOwnerKey, written to the open print file.
+// The observer, when given, sees each line as it is printed (see report_lines.h).
 void PrintReport(ReportFiles& files, const ReportParameters& parameters,
-                 ReportLayout& layout);
+                 ReportLayout& layout, ReportLineObserver* observer = nullptr);
 
 // What became of the print program.
 struct PrintProgramRun {
@@ -57,7 +59,9 @@ struct ReportOutcome {
   PrintProgramRun print_program;
 };
 
-// The driver's steps from opening the print file to the end of the print program.
-ReportOutcome PrintOneReport(ReportServices& services, const ReportParameters& parameters);
+// The driver's steps from opening the print file to the end of the print program; the
+// observer, when given, sees the report's lines while the print file is written.
+ReportOutcome PrintOneReport(ReportServices& services, const ReportParameters& parameters,
+                             ReportLineObserver* observer = nullptr);
 
 }  // namespace orb

@@ -46,6 +46,41 @@ TEST(BatchArgumentsTest, RefusesMissingRepeatedAndValuelessOptions) {
   EXPECT_EQ(ParseBatchArguments({"--no-print-program"}, d, error), BatchArguments::kError);
 }
 
+TEST(BatchArgumentsTest, MonthEndOutputs) {
+  const std::vector<std::string> base = {"--date", "31/12/2026", "--from", "1", "--to", "9999"};
+  auto parse = [&](std::vector<std::string> extra, BatchRequest& request, std::string& error) {
+    std::vector<std::string> arguments = base;
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return ParseBatchArguments(arguments, request, error);
+  };
+  BatchRequest r;
+  std::string error;
+  ASSERT_EQ(parse({"--statements", "/srv/estats", "--export", "m.xlsx", "--mail", "c.csv",
+                   "--resend"},
+                  r, error),
+            BatchArguments::kBatch)
+      << error;
+  EXPECT_EQ(r.Statements, "/srv/estats");
+  EXPECT_EQ(r.Export, "m.xlsx");
+  EXPECT_EQ(r.Mail, "c.csv");
+  EXPECT_TRUE(r.Resend);
+  EXPECT_TRUE(r.StartPrintProgram);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"--mail", "c.csv"}, "--mail needs --statements"},
+      {{"--statements", "d", "--resend"}, "--resend goes with --mail"},
+      {{"--export", "a.csv", "--export", "b.csv"}, "--export given twice"},
+      {{"--statements", " "}, "--statements needs a name that is not blank"},
+      {{"--export"}, "--export needs a value"},
+  };
+  for (const auto& [extra, reason] : refused) {
+    BatchRequest b;
+    EXPECT_EQ(parse(extra, b, error), BatchArguments::kError) << extra.front();
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+  BatchRequest alone;
+  EXPECT_EQ(ParseBatchArguments({"--statements", "d"}, alone, error), BatchArguments::kError);
+}
+
 TEST(BatchArgumentsTest, AnythingBesideTheBatchOptionsIsRefused) {
   std::string error;
   BatchRequest a;

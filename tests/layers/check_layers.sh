@@ -4,7 +4,7 @@
 # entry ("ui|report") stand side by side and may not include each other.
 # Usage: check_layers.sh SOURCE_DIR
 set -euo pipefail
-layers=(platform core format data "ui|report" app tools)
+layers=(platform core format data "ui|report" delivery app tools)
 root=${1:-$(dirname "$0")/../..}
 
 rank_of() {

@@ -119,7 +119,12 @@ mkdir -p "$work/other" && echo keep >"$work/other/notes.txt"
 "$bin/rptcarry-demo" "$work/other" >/dev/null 2>&1 && fail "rptcarry-demo laid out over another folder"
 [ "$(cat "$work/other/notes.txt")" = keep ] || fail "rptcarry-demo touched another folder's file"
 
-# The month-end examples: their commands, as systemd and cron run them, print the report.
+# The month-end examples: their commands, as systemd and cron run them, print the report,
+# write the statements and the spreadsheet and mail the statements (to a stand-in
+# sendmail that keeps the messages).
+printf '#!/bin/sh\ncat >>"%s"\n' "$work/mailed" >"$work/sendmail"
+chmod +x "$work/sendmail"
+export ORBSENDMAIL="$work/sendmail"
 examples="$root/usr/share/doc/rptcarry/examples"
 service="$examples/rptcarry-month-end.service"
 timer="$examples/rptcarry-month-end.timer"
@@ -132,6 +137,9 @@ command="${command//\$\$/\$}"; command="${command//%%/%}"; command="${command//\
 rm -f "$demo/TMP/orbprint.tmp"
 /bin/sh -c "$command" >"$work/service.out" 2>&1 || fail "the service's command failed: $(cat "$work/service.out")"
 grep -q "TOTAL" "$demo/TMP/orbprint.tmp" 2>/dev/null || fail "the service's command printed no report"
+ls "$demo/LIQUIDACIONS/"*/0016.pdf >/dev/null 2>&1 || fail "the service's command wrote no statements"
+ls "$demo/LIQUIDACIONS/"rossec-*.xlsx >/dev/null 2>&1 || fail "the service's command wrote no spreadsheet"
+grep -q "^Content-Type: application/pdf" "$work/mailed" 2>/dev/null || fail "the service's command mailed nothing"
 if command -v systemd-analyze >/dev/null; then
   calendar="$(sed -n 's/^OnCalendar=//p' "$timer")"
   systemd-analyze calendar "$calendar" >/dev/null 2>&1 || fail "the timer's OnCalendar '$calendar' is not valid"

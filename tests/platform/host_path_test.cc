@@ -124,6 +124,37 @@ TEST_F(HostPathTest, FileOperations) {
   EXPECT_FALSE(FileSize(Root() + "big.dat"));
 }
 
+TEST_F(HostPathTest, DirectoriesAndRenames) {
+  ASSERT_TRUE(CreateDirectories(Root() + "Out\\2026-12"));
+  EXPECT_TRUE(DirectoryExists(Root() + "OUT\\2026-12"));
+  EXPECT_TRUE(CreateDirectories(Root() + "out\\2026-12\\"));  // exists already, any case
+  Touch("plain", "x");
+  EXPECT_FALSE(CreateDirectories(Root() + "plain\\sub"));  // a file stands in the way
+  Touch("Out/2026-12/a.part", "new");
+  Touch("Out/2026-12/a.pdf", "old");
+  ASSERT_TRUE(RenameFile(Root() + "out\\2026-12\\a.part", Root() + "OUT\\2026-12\\A.PDF"));
+  std::string content;
+  ASSERT_TRUE(ReadFile(Root() + "Out\\2026-12\\a.pdf", content));
+  EXPECT_EQ(content, "new");
+  EXPECT_FALSE(FileExists(Root() + "Out\\2026-12\\a.part"));
+  EXPECT_FALSE(RenameFile(Root() + "missing", Root() + "other"));
+}
+
+TEST_F(HostPathTest, AResolvedDirectoryTakesNamesExactly) {
+  fs::create_directories(dir_ / "Out");
+  ResolvedDirectory out(Root() + "OUT");
+  ASSERT_TRUE(out.Valid());
+  ASSERT_TRUE(out.WriteFile("0001.pdf.part", "pdf"));
+  ASSERT_TRUE(out.RenameFile("0001.pdf.part", "0001.pdf"));
+  EXPECT_TRUE(fs::exists(dir_ / "Out" / "0001.pdf"));
+  EXPECT_FALSE(fs::exists(dir_ / "Out" / "0001.pdf.part"));
+  EXPECT_FALSE(out.WriteFile("../escape", "x"));
+  EXPECT_FALSE(out.RenameFile("0001.pdf", "..\\x"));
+  EXPECT_TRUE(out.RemoveFile("0001.pdf"));
+  EXPECT_FALSE(out.RemoveFile("0001.pdf"));
+  EXPECT_FALSE(ResolvedDirectory("C:\\TMP").Valid());
+}
+
 TEST_F(HostPathTest, FailuresSayWhy) {
   std::string reason;
   EXPECT_EQ(OpenFile(Root() + "NOSUCH\\x.tmp", "wb", &reason), nullptr);

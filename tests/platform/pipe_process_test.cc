@@ -32,5 +32,16 @@ TEST(PipeProcessTest, AReaderThatStopsEarlyOrAMissingProgramIsNoCrash) {
   EXPECT_FALSE(RunWithInput({}, "x").has_value());
 }
 
+TEST(PipeProcessTest, FindsProgramsOnThePathOrByTheirPath) {
+  const auto sh = FindProgram("sh");
+  ASSERT_TRUE(sh.has_value());
+  EXPECT_EQ(sh->front(), '/');
+  EXPECT_EQ(FindProgram(*sh), sh);
+  EXPECT_FALSE(FindProgram("no-such-program-here"));
+  EXPECT_FALSE(FindProgram("/etc/passwd"));  // not executable
+  EXPECT_FALSE(FindProgram("/"));
+  EXPECT_FALSE(FindProgram(""));
+}
+
 }  // namespace
 }  // namespace orb
