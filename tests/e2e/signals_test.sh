@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Signals in the selection form end to end: the real program inside tmux on a copy of
 # the demo installation, the owners' list open (so that both work files exist). SIGTERM,
-# SIGHUP and SIGINT each end it with 128 + the signal number, the work files removed and
-# the terminal as it was. After a run killed outright (SIGKILL, which nothing can catch)
+# SIGHUP, SIGINT and SIGQUIT each end it with 128 + the signal number, the work files
+# removed and the terminal as it was. After a run killed outright (SIGKILL, which nothing can catch)
 # the next start begins with an empty window stack and leaves no work file behind.
 # Usage: signals_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -36,7 +36,7 @@ open_list() {
     { fail "the work files are not there while the list is open"; return 1; }
 }
 
-for signal in TERM HUP INT; do
+for signal in TERM HUP INT QUIT; do
   start || continue
   open_list || continue
   kill -s "$signal" "$(cat "$work/pid")"
