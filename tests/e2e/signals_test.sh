@@ -19,10 +19,16 @@ first_code="$(printf '%04d' "$(tail -n +2 "$source_dir/demo/data/owners.csv" | s
 start() {
   rm -f "$work/pid" "$work/exit_code" "$work/stty_before" "$work/stty_after"
   tmux kill-session -t "$tmux_session" 2>/dev/null
-  tmux new-session -d -s "$tmux_session" -x 100 -y 30 \
-    "stty -g > '$work/stty_before'; cd '$work';
-     ORBROOT='$root/' ORBEXE='$root/EXE/' ORBTMP='$tmp/' sh -c 'echo \$\$ > \"$work/pid\"; exec \"$rptcarry\"';
-     echo \$? > '$work/exit_code'; stty -g > '$work/stty_after'; echo SIGNALS-TEST-DONE; sleep 60"
+  # The server goes when its last session does; a start that meets it going tries again.
+  local attempt
+  for attempt in 1 2 3; do
+    tmux new-session -d -s "$tmux_session" -x 100 -y 30 \
+      "stty -g > '$work/stty_before'; cd '$work';
+       ORBROOT='$root/' ORBEXE='$root/EXE/' ORBTMP='$tmp/' sh -c 'echo \$\$ > \"$work/pid\"; exec \"$rptcarry\"';
+       echo \$? > '$work/exit_code'; stty -g > '$work/stty_after'; echo SIGNALS-TEST-DONE; sleep 60" &&
+      break
+    sleep 0.5
+  done
   wait_for "Data de tancament:" || { fail "the selection form did not appear"; pane; return 1; }
 }
 
