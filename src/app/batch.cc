@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/data_file_table.h"
 #include "app/report_verdict.h"
 #include "app/session_init.h"
 #include "app/work_files.h"
@@ -72,6 +73,13 @@ class BatchDataMessages : public DataMessages {
   bool failed_ = false;
   bool gave_up_ = false;
 };
+
+// A report stopped by a file or record that another program holds.
+bool IsHeldStatus(const ReportOutcome& outcome) {
+  if (!outcome.read_failure) return false;
+  const int16_t status = outcome.read_failure->status;
+  return status == kBtrRecordInUse || status == kBtrFileInUse;
+}
 
 bool IsBlank(const std::string& text) {
   return text.find_first_not_of(' ') == std::string::npos;
@@ -270,7 +278,7 @@ bool BatchParameters(const BatchRequest& request, const Session& session,
 }
 
 int RunBatchReport(const Session& session, const BatchRequest& request, const Clock& clock,
-                   std::ostream& err) {
+                   std::ostream& err, RecordManager* records) {
   // The form's fields say how long each typed text may be.
   FormTable form;
   const FormLoadResult loaded =
@@ -289,8 +297,8 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   }
 
   BatchDataMessages messages(err, request.WaitSeconds);
-  FileTable table(session, messages);
-  ReportFiles files(session, table);
+  std::unique_ptr<FileTable> own_table = MakeFileTable(session, messages, records);
+  ReportFiles files(session, *own_table);
   const int16_t open_status = files.OpenReportFiles();
   if (messages.Failed() || open_status != 0) {
     // What the data server said, when it was the server that failed.
@@ -319,10 +327,17 @@ int RunBatchReport(const Session& session, const BatchRequest& request, const Cl
   if (request.StartPrintProgram) services.start_print_program = StartPrintProgram;
   const ReportOutcome outcome = PrintOneReport(services, parameters, delivery.Observer());
   files.CloseReportFiles();
-  if (!outcome.print_file_written) {
-    err << "rptcarry: " << cp850::ToUtf8(outcome.message) << "\n";
+  if (!outcome.Whole()) {
+    // Not printed, and the month-end outputs do not go out either.
+    if (!outcome.print_file_written) err << "rptcarry: " << cp850::ToUtf8(outcome.message) << "\n";
+    if (outcome.read_failure) {
+      err << "rptcarry: " << cp850::ToUtf8(outcome.read_message) << "\n";
+      if (const std::string why = BtrLastServerError(); !why.empty()) {
+        err << "rptcarry: " << why << "\n";
+      }
+    }
     delivery.Finish(false, err);
-    return kBatchFailed;
+    return IsHeldStatus(outcome) ? kBatchFileBusy : kBatchFailed;
   }
   const bool delivered = delivery.Finish(true, err);
   // A report that was printed has been told by the print program itself.

@@ -20,6 +20,7 @@
 
 #include "core/session.h"
 #include "app/session_init.h"
+#include "data/file_table.h"
 #include "platform/clock.h"
 #include "report/report_parameters.h"
 #include "ui/form_table.h"
@@ -72,13 +73,17 @@ enum BatchExit : int {
   kBatchRefused = 2,     // the options or the selection refused
   kBatchBadForm = 3,     // the form file cannot be used
   kBatchNotPrinted = 4,  // the print program could not be started or failed
-  kBatchFileBusy = 5,    // a data file stayed held by another program past --wait
+  kBatchFileBusy = 5,    // a data file stayed held by another program past --wait, or
+                         // a read of the report found a file or record held
 };
 
 // Loads the form for its field lengths, checks the selection, prints the report and
-// starts the print program. Messages go to `err`. Returns a BatchExit code.
+// starts the print program. Messages go to `err`. Returns a BatchExit code. A read
+// that fails stops the report: nothing is printed or sent, and the message names the
+// data file and the cause. `records`: the record manager the data files are read
+// through; null: the program's own.
 int RunBatchReport(const Session& session, const BatchRequest& request, const Clock& clock,
-                   std::ostream& err);
+                   std::ostream& err, RecordManager* records = nullptr);
 
 // For the program's start: when the arguments (without the program name) hold batch
 // options, gathers the session from the environment, checks the work directory, runs

@@ -5,7 +5,7 @@
 // report files, run the report until the operator leaves it, close everything.
 // Exit codes: 0 when the operator left the form, 1 when the terminal or the work
 // directory cannot be used, 3 when the form file cannot be used, 128 + the signal
-// number when SIGINT, SIGTERM or SIGHUP ended the run (its work files removed).
+// number when SIGINT, SIGTERM, SIGHUP or SIGQUIT ended the run (its work files removed).
 #pragma once
 
 #include <ostream>

@@ -1,5 +1,6 @@
 #include "app/report_driver.h"
 
+#include "app/data_file_table.h"
 #include "app/report_verdict.h"
 #include "app/work_files.h"
 #include "core/colour.h"
@@ -93,7 +94,8 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
   if (!loaded.ok) return {kBadFormExit, "rptcarry: " + loaded.error};
 
   ScreenDataMessages messages(console, windows, keys);
-  FileTable file_table(s.session, messages);
+  std::unique_ptr<FileTable> own_table = MakeFileTable(s.session, messages, s.records);
+  FileTable& file_table = *own_table;
   ReportFiles files(s.session, file_table);
   files.OpenReportFiles();
   if (messages.Ended()) {

@@ -10,6 +10,7 @@
 
 #include "core/catalogue.h"
 #include "core/session.h"
+#include "data/file_table.h"
 #include "format/currency.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -38,6 +39,8 @@ struct ScreenRunServices {
   std::string module_name;
   // Starts the print program and waits for it; empty: none is started.
   PrintProgramStarter start_print_program;
+  // The record manager the data files are read through; null: the program's own.
+  RecordManager* records = nullptr;
 };
 
 struct ScreenRunResult {
@@ -51,7 +54,9 @@ struct ScreenRunResult {
 // sent it, or why it was not printed) in a box that a key closes; a print file that was
 // not written whole is never handed to the print program. A form file that cannot be
 // used gives a non-zero exit code and a message naming the file and line; a data file
-// that cannot be opened ends the run (exit code 0) after its message.
+// that cannot be opened ends the run (exit code 0) after its message. A report that a
+// failed read stopped is never printed: the box names the data file and the cause, and
+// the form comes back.
 ScreenRunResult RunScreenReport(ScreenRunServices& services);
 
 }  // namespace orb

@@ -11,6 +11,8 @@ constexpr char kPrintFileFailed[] = "NO S'HA POGUT ESCRIURE EL FITXER D'IMPRESSI
 constexpr char kPrintProgramNotStarted[] = "NO ES POT ENGEGAR EL PROGRAMA D'IMPRESSI\xe0 ";
 constexpr char kPrintProgramFailed[] = "EL PROGRAMA D'IMPRESSI\xe0 HA FALLAT (ESTAT ";
 constexpr char kNoProgramDirectory[] = "LA VARIABLE ORBEXE \x90S BUIDA";
+constexpr char kDataFileUnread[] = "NO S'HA POGUT LLEGIR EL FITXER ";
+constexpr char kReportUnfinished[] = "L'INFORME NO S'HA ACABAT I NO S'HA IMPR\xd4S";
 
 // A suite file name as this host shows it, in code page 850.
 std::string Shown(const std::string& suite_name) {
@@ -18,10 +20,20 @@ std::string Shown(const std::string& suite_name) {
   return path ? cp850::FromUtf8(*path) : suite_name;
 }
 
+// The read that stopped the walk: the data file, its status and what that means.
+std::string UnfinishedReportText(const ReadFailure& failure, Catalogue& catalogue) {
+  std::string text = catalogue.Translate(kDataFileUnread) + failure.file + " (" +
+                     std::to_string(failure.status) + ")";
+  const ReadCause cause = ReadFailureCause(failure.status);
+  if (!cause.catalan.empty()) text += ": " + catalogue.Translate(cause.catalan);
+  return text + ". " + catalogue.Translate(kReportUnfinished);
+}
+
 }  // namespace
 
 ReportVerdict JudgeReport(const ReportOutcome& outcome, const Session& session,
                           Catalogue& catalogue) {
+  if (outcome.read_failure) return {false, UnfinishedReportText(*outcome.read_failure, catalogue)};
   if (!outcome.print_file_written) {
     return {false, catalogue.Translate(kPrintFileFailed) +
                        Shown(session.TempDir + kPrintFileName) + ": " +

@@ -1,5 +1,6 @@
 // Report verdict: what the operator (on the form) or the script (on the error stream)
-// is told once a report has been made, in the session's language: the print file that
+// is told once a report has been made, in the session's language: the data file whose
+// read stopped the report (its status and the cause in words), the print file that
 // could not be written whole, the print program that could not be started or that
 // failed, or the print program's own word on where the report went.
 #pragma once

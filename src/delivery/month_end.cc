@@ -9,6 +9,7 @@
 #include "format/packed_digits.h"
 #include "platform/cp850.h"
 #include "platform/host_path.h"
+#include "report/report_reads.h"
 
 namespace orb {
 
@@ -83,6 +84,12 @@ bool MonthEndDelivery::PrepareMailing(std::ostream& err) {
   for (const Contact& c : contacts_.All()) {
     int16_t status = 0;
     files_.Files().GetByKey(ReportFiles::kOwnerFile, 0, PackDigits(c.owner), 0, status);
+    if (IsReadFailure(status)) {
+      ReadFailure failure{files_.FileName(ReportFiles::kOwnerFile), ReadOperation::kSearch,
+                          status};
+      err << "rptcarry: " << cp850::ToUtf8(DescribeReadFailure(failure)) << "\n";
+      return false;
+    }
     if (status != 0) {
       err << "rptcarry: " << contacts_name << " line " << c.line << ": owner " << c.owner
           << " is not in the owners' file\n";
@@ -127,7 +134,7 @@ bool MonthEndDelivery::Finish(bool report_written, std::ostream& err) {
   }
   if (log_) {
     if (!report_written) {
-      err << "rptcarry: mail: nothing sent, the report could not be written\n";
+      err << "rptcarry: mail: nothing sent, the report was not finished\n";
       return false;
     }
     if (!Mail(err)) ok = false;

@@ -50,8 +50,8 @@ class MonthEndDelivery {
   // The observer for the report walk; null when no output was asked for.
   ReportLineObserver* Observer();
   // After the report: the export put in place and the statements mailed, unless the
-  // report itself failed (`report_written` false), in which case the export is dropped
-  // and nothing is sent. Outcomes and the mailing summary go to `err`. False when any
+  // report itself failed (`report_written` false: not finished, or its print file not
+  // written whole), in which case the export is dropped and nothing is sent. Outcomes and the mailing summary go to `err`. False when any
   // statement, the export or any send failed.
   bool Finish(bool report_written, std::ostream& err);
 

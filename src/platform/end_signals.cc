@@ -11,7 +11,8 @@
 namespace orb {
 namespace {
 
-constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals the terminal guard also ends on, so that none of them leaves work files.
+constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr size_t kSignalCount = sizeof kEndSignals / sizeof kEndSignals[0];
 
 // Process-wide by necessity: the handler sees nothing else. Written only while the

@@ -1,4 +1,4 @@
-// End signals: how SIGINT, SIGTERM and SIGHUP end an interactive run. While a scope is
+// End signals: how SIGINT, SIGTERM, SIGHUP and SIGQUIT end an interactive run. While a scope is
 // armed, such a signal removes the run's work files, gives the terminal back through
 // the restore step and ends the process with 128 + the signal number, the status a
 // shell expects of a program that a signal ended.

@@ -63,27 +63,25 @@ void ComputeFeesAndCarry(float fee_percentage, int32_t fixed_fee, int32_t supple
   if (a.Fees != 0 || a.Supplements != 0) a.PropertyHasData = true;
 }
 
-void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
+void GatherProperty(ReportReads& reads, const ReportParameters& parameters,
                     int16_t tax_regime, PropertyAmounts& a) {
-  FileTable& table = files.Files();
+  ReportFiles& files = reads.Files();
   const uint8_t* property = files.PropertyArea();
   const uint8_t* unit = files.UnitArea();
   const uint8_t* collection = files.CollectionArea();
   const uint8_t* payment = files.PaymentArea();
 
   const std::string p(Bytes(property, 0, 2));
-  int16_t status = 0;
-  table.GetByKey(ReportFiles::kPropertyFile, 0, p, 0, status);
-  if (status != 0) return;
+  if (!reads.Search(ReportFiles::kPropertyFile, p, 0)) return;
 
   // Open collections of each unit, dated up to and including the closing date.
-  table.GetByKey(ReportFiles::kUnitFile, 0, p, 1, status);
-  while (status == 0 && Bytes(unit, 0, 2) == p) {
+  for (bool unit_read = reads.Search(ReportFiles::kUnitFile, p, 1);
+       unit_read && Bytes(unit, 0, 2) == p; unit_read = reads.Next(ReportFiles::kUnitFile)) {
     const std::string u(Bytes(unit, 0, 4));
     const std::string last = u + parameters.ReportDate;
-    int16_t cstatus = 0;
-    table.GetByKey(ReportFiles::kCollectionFile, 0, u, 1, cstatus);
-    while (cstatus == 0 && Bytes(collection, 0, 8) <= last) {
+    for (bool read = reads.Search(ReportFiles::kCollectionFile, u, 1);
+         read && Bytes(collection, 0, 8) <= last;
+         read = reads.Next(ReportFiles::kCollectionFile)) {
       if (collection[CollectionRecord::kState.offset] == 'P') {
         a.PropertyHasData = true;
         const double add = LoadInt32(collection + CollectionRecord::kAdd.offset);
@@ -97,21 +95,19 @@ void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
           a.Pending += net;
         }
       }
-      table.StepRecords(ReportFiles::kCollectionFile, 1, cstatus);
     }
-    table.StepRecords(ReportFiles::kUnitFile, 1, status);
   }
 
   // Open payments made for the property up to the closing date.
   const std::string last_payment = p + parameters.ReportDate;
-  table.GetByKey(ReportFiles::kPaymentFile, 0, p, 1, status);
-  while (status == 0 && Bytes(payment, 0, 6) <= last_payment) {
+  for (bool read = reads.Search(ReportFiles::kPaymentFile, p, 1);
+       read && Bytes(payment, 0, 6) <= last_payment; read = reads.Next(ReportFiles::kPaymentFile)) {
     if (payment[PaymentRecord::kState.offset] == 'P') {
       a.PropertyHasData = true;
       a.Expenses += LoadInt32(payment + PaymentRecord::kAmount.offset);
     }
-    table.StepRecords(ReportFiles::kPaymentFile, 1, status);
   }
+  if (reads.Failed()) return;
 
   // The property record was read by the exact read above; the later reads use other
   // areas, so its figures are still in place.
@@ -122,6 +118,12 @@ void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
                       LoadInt32(property + PropertyRecord::kFixedFee.offset),
                       LoadInt32(property + PropertyRecord::kSupplement.offset),
                       RatesForRegime(files.Rates(), tax_regime), withholding, a);
+}
+
+void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
+                    int16_t tax_regime, PropertyAmounts& amounts) {
+  ReportReads reads(files);
+  GatherProperty(reads, parameters, tax_regime, amounts);
 }
 
 }  // namespace orb

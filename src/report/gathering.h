@@ -10,6 +10,7 @@
 
 #include "report/report_files.h"
 #include "report/report_parameters.h"
+#include "report/report_reads.h"
 
 namespace orb {
 
@@ -48,6 +49,11 @@ void ComputeFeesAndCarry(float fee_percentage, int32_t fixed_fee, int32_t supple
 
 // Gathers the property whose code is in the first two bytes of the property record,
 // for the owner in the owner record, adding to `amounts` (which the caller zeroes).
+// A read that fails stops the gathering where it is: `reads` keeps the failure and the
+// amounts are incomplete.
+void GatherProperty(ReportReads& reads, const ReportParameters& parameters,
+                    int16_t tax_regime, PropertyAmounts& amounts);
+// The same for one property on its own, with reads of its own.
 void GatherProperty(ReportFiles& files, const ReportParameters& parameters,
                     int16_t tax_regime, PropertyAmounts& amounts);
 

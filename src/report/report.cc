@@ -25,15 +25,15 @@ ReportLine OwnerLine(ReportLineKind kind, const uint8_t* owner) {
 
 }  // namespace
 
-void PrintReport(ReportFiles& files, const ReportParameters& parameters,
-                 ReportLayout& layout, ReportLineObserver* observer) {
-  FileTable& table = files.Files();
+std::optional<ReadFailure> PrintReport(ReportFiles& files, const ReportParameters& parameters,
+                                       ReportLayout& layout, ReportLineObserver* observer) {
+  ReportReads reads(files);
   uint8_t* owner = files.OwnerArea();
   uint8_t* property = files.PropertyArea();
   layout.StartReport();
-  int16_t status = 0;
-  table.GetByKey(ReportFiles::kOwnerFile, 0, parameters.FromOwnerKey, 1, status);
-  while (status == 0 && Bytes(owner, 0, 2) <= std::string_view(parameters.ToOwnerKey)) {
+  for (bool read = reads.Search(ReportFiles::kOwnerFile, parameters.FromOwnerKey, 1);
+       read && Bytes(owner, 0, 2) <= std::string_view(parameters.ToOwnerKey);
+       read = reads.Next(ReportFiles::kOwnerFile)) {
     bool owner_printed = false;
     layout.StartOwner();
     for (int i = 0; i < OwnerRecord::kPropertyCount; ++i) {
@@ -43,7 +43,9 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
       property[1] = owner[entry + 1];
       const int16_t tax_regime = LoadInt16(owner + entry + 2);
       PropertyAmounts amounts;
-      GatherProperty(files, parameters, tax_regime, amounts);
+      GatherProperty(reads, parameters, tax_regime, amounts);
+      // Neither this property nor its owner's total: their figures would be short.
+      if (reads.Failed()) return reads.Failure();
       if (amounts.PropertyHasData) {
         owner_printed = true;
         layout.PrintDetail(property, amounts);
@@ -67,8 +69,9 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
         observer->OnReportLine(line);
       }
     }
-    table.StepRecords(ReportFiles::kOwnerFile, 1, status);
   }
+  // An owner that could not be read leaves the grand total short.
+  if (reads.Failed()) return reads.Failure();
   if (layout.PageNo() != 0) {
     layout.PrintGrandTotal();
     if (observer != nullptr) {
@@ -78,6 +81,7 @@ void PrintReport(ReportFiles& files, const ReportParameters& parameters,
       observer->OnReportLine(line);
     }
   }
+  return std::nullopt;
 }
 
 std::string PrintProgramName(const Session& session) { return session.ExeDir + "ORBPRINT"; }
@@ -103,15 +107,20 @@ ReportOutcome PrintOneReport(ReportServices& s, const ReportParameters& paramete
   }
   s.currency.SetCurrency("p");
   ReportLayout layout(s.print, s.text, s.files.Holder(), parameters);
-  PrintReport(s.files, parameters, layout, observer);
+  outcome.read_failure = PrintReport(s.files, parameters, layout, observer);
+  if (outcome.read_failure) {
+    outcome.read_message =
+        DescribeReadFailure(*outcome.read_failure) + "; the report was not finished";
+  }
   s.currency.SetCurrency("");
   if (!s.print.ClosePrint() && outcome.print_file_written) {
     outcome.print_file_written = false;
     outcome.reason = s.print.FailureReason();
     outcome.message = "cannot write the print file " + s.print.FileName() + ": " + outcome.reason;
   }
-  // A print file cut short (a full disk) would print a report without its end.
-  if (s.start_print_program && outcome.print_file_written) {
+  // A print file cut short (a full disk) or a walk stopped by a read would print a
+  // report without its end.
+  if (s.start_print_program && outcome.Whole()) {
     outcome.print_program_started = true;
     outcome.print_program = s.start_print_program(s.session);
   }

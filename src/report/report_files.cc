@@ -1,6 +1,7 @@
 #include "report/report_files.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "core/settings.h"
 
@@ -68,24 +69,45 @@ InstallationHolder ReadInstallationHolder(const Session& session) {
 ReportFiles::ReportFiles(const Session& session, FileTable& files)
     : session_(session), files_(files) {}
 
+namespace {
+
+// The five files in the order they are opened, named under the installation root.
+struct ReportFileName {
+  int16_t number;
+  const char* name;
+};
+constexpr ReportFileName kReportFileNames[] = {
+    {ReportFiles::kOwnerFile, "DADES\\PropietV"},
+    {ReportFiles::kPropertyFile, "DADES\\FinquesV"},
+    {ReportFiles::kUnitFile, "DADES\\DepartaV"},
+    {ReportFiles::kCollectionFile, "DADES\\CobramV"},
+    {ReportFiles::kPaymentFile, "DADES\\PagamV"},
+};
+
+}  // namespace
+
+std::string ReportFiles::FileName(int16_t file_no) const {
+  for (const ReportFileName& f : kReportFileNames) {
+    if (f.number == file_no) return session_.RootDir + f.name;
+  }
+  return "";
+}
+
 int16_t ReportFiles::OpenReportFiles() {
-  struct Entry {
-    int16_t number;
-    const char* name;
-    uint8_t* area;
+  struct Area {
+    uint8_t* data;
     size_t size;
   };
-  const Entry entries[] = {
-      {kOwnerFile, "DADES\\PropietV", owner_.data(), owner_.size()},
-      {kPropertyFile, "DADES\\FinquesV", property_.data(), property_.size()},
-      {kUnitFile, "DADES\\DepartaV", unit_.data(), unit_.size()},
-      {kCollectionFile, "DADES\\CobramV", collection_.data(), collection_.size()},
-      {kPaymentFile, "DADES\\PagamV", payment_.data(), payment_.size()},
-  };
-  for (const Entry& e : entries) {
+  const Area areas[] = {{owner_.data(), owner_.size()},
+                        {property_.data(), property_.size()},
+                        {unit_.data(), unit_.size()},
+                        {collection_.data(), collection_.size()},
+                        {payment_.data(), payment_.size()}};
+  for (size_t i = 0; i < std::size(kReportFileNames); ++i) {
+    const ReportFileName& f = kReportFileNames[i];
     int16_t status = 0;
-    files_.OpenDataFile(e.number, session_.RootDir + e.name, RecordArea{e.area, e.size},
-                        status);
+    files_.OpenDataFile(f.number, session_.RootDir + f.name,
+                        RecordArea{areas[i].data, areas[i].size}, status);
     // The data layer has told the failure and ended the program, unless the program
     // let it return (batch runs, tests): the other files are not tried.
     if (status != 0) return status;

@@ -64,6 +64,9 @@ class ReportFiles {
   int16_t OpenReportFiles();
   // Releases every data file (ResetDataFiles); returns its status.
   int16_t CloseReportFiles();
+  // A report file as the program opens it (root + "DADES\PropietV"), for messages;
+  // empty for a number that is not one of the five.
+  std::string FileName(int16_t file_no) const;
 
   FileTable& Files() { return files_; }
   const ReportRates& Rates() const { return rates_; }

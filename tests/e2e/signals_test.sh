@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Signals in the selection form end to end: the real program inside tmux on a copy of
 # the demo installation, the owners' list open (so that both work files exist). SIGTERM,
-# SIGHUP and SIGINT each end it with 128 + the signal number, the work files removed and
-# the terminal as it was. After a run killed outright (SIGKILL, which nothing can catch)
+# SIGHUP, SIGINT and SIGQUIT each end it with 128 + the signal number, the work files
+# removed and the terminal as it was. After a run killed outright (SIGKILL, which nothing can catch)
 # the next start begins with an empty window stack and leaves no work file behind.
 # Usage: signals_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -19,10 +19,16 @@ first_code="$(printf '%04d' "$(tail -n +2 "$source_dir/demo/data/owners.csv" | s
 start() {
   rm -f "$work/pid" "$work/exit_code" "$work/stty_before" "$work/stty_after"
   tmux kill-session -t "$tmux_session" 2>/dev/null
-  tmux new-session -d -s "$tmux_session" -x 100 -y 30 \
-    "stty -g > '$work/stty_before'; cd '$work';
-     ORBROOT='$root/' ORBEXE='$root/EXE/' ORBTMP='$tmp/' sh -c 'echo \$\$ > \"$work/pid\"; exec \"$rptcarry\"';
-     echo \$? > '$work/exit_code'; stty -g > '$work/stty_after'; echo SIGNALS-TEST-DONE; sleep 60"
+  # The server goes when its last session does; a start that meets it going tries again.
+  local attempt
+  for attempt in 1 2 3; do
+    tmux new-session -d -s "$tmux_session" -x 100 -y 30 \
+      "stty -g > '$work/stty_before'; cd '$work';
+       ORBROOT='$root/' ORBEXE='$root/EXE/' ORBTMP='$tmp/' sh -c 'echo \$\$ > \"$work/pid\"; exec \"$rptcarry\"';
+       echo \$? > '$work/exit_code'; stty -g > '$work/stty_after'; echo SIGNALS-TEST-DONE; sleep 60" &&
+      break
+    sleep 0.5
+  done
   wait_for "Data de tancament:" || { fail "the selection form did not appear"; pane; return 1; }
 }
 
@@ -36,7 +42,7 @@ open_list() {
     { fail "the work files are not there while the list is open"; return 1; }
 }
 
-for signal in TERM HUP INT; do
+for signal in TERM HUP INT QUIT; do
   start || continue
   open_list || continue
   kill -s "$signal" "$(cat "$work/pid")"

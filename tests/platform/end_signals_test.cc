@@ -57,7 +57,7 @@ class EndSignalsTest : public ::testing::Test {
 };
 
 TEST_F(EndSignalsTest, EachEndSignalRemovesTheWorkFilesAndGivesItsStatus) {
-  for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+  for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
     std::ofstream(dir_ / "WinPush.tmp") << "stack";
     std::ofstream(dir_ / "Browse.tmp") << "list";
     std::ofstream(dir_ / "keep.txt") << "other";

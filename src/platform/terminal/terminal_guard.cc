@@ -40,9 +40,9 @@ void RestoreRaw() {
   tcsetattr(guard.fd, TCSANOW, &guard.saved);
 }
 
-void OnEndSignal(int) {
+void OnEndSignal(int sig) {
   RestoreRaw();
-  _exit(0);
+  _exit(128 + sig);
 }
 
 void OnAbort(int sig) {

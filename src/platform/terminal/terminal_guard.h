@@ -1,7 +1,7 @@
 // TerminalGuard: gives the terminal back as it was, whatever way the program ends.
 // While armed, SIGINT, SIGTERM, SIGHUP and SIGQUIT restore the terminal and end the
-// process with exit code 0 (as every way out of the program does); SIGABRT restores it
-// and lets the abort go on; an exit() that skips the console's destructor restores it
+// process with 128 + the signal number, the status a shell expects of a program that a
+// signal ended; SIGABRT restores it and lets the abort go on; an exit() that skips the console's destructor restores it
 // too. SIGWINCH is turned into a byte on a pipe so that a poll(2) wakes up.
 //
 // Signal handlers can only reach process-wide state, so this module keeps the one
