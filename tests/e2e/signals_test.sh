@@ -7,10 +7,6 @@
 # Usage: signals_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 source "$(dirname "$0")/tmux_harness.bash" "$1" "$2" signals
-# A tmux server of its own: this script starts and ends several sessions, and a shared
-# server that another script's last session takes down would refuse them.
-tmux() { command tmux -L "rptcarry_signals_$$" "$@"; }
-trap 'cleanup; command tmux -L "rptcarry_signals_$$" kill-server 2>/dev/null' EXIT
 tmp="$root/TMP"
 # The first owner in code order: the list's first line once it is filled.
 first_code="$(printf '%04d' "$(tail -n +2 "$source_dir/demo/data/owners.csv" | sort -t, -k1,1n | sed -n 1p | cut -d, -f1)")"

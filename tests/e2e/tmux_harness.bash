@@ -14,8 +14,15 @@ command -v tmux >/dev/null || skip "tmux is not installed"
 
 work="$(mktemp -d)"; [ -n "${KEEP:-}" ] && echo "work: $work"
 tmux_session="rptcarry_${3}_$$"
+# A tmux server of the script's own, kept alive by an idle session: scripts running side by
+# side never end each other's server, and a session ended and started again does not meet a
+# server that is just going away because its last session ended.
+tmux_socket="rptcarry_${3}_$$"
+tmux() { command tmux -L "$tmux_socket" "$@"; }
+tmux new-session -d -s keeper "sleep 100000" || { echo "FAIL: cannot start tmux"; exit 1; }
 cleanup() {
   tmux kill-session -t "$tmux_session" 2>/dev/null
+  command tmux -L "$tmux_socket" kill-server 2>/dev/null
   [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
