@@ -272,6 +272,34 @@ TEST_F(OrbdataTest, AFailedImportLeavesAnExistingFileAsItWas) {
   EXPECT_EQ(Run("dump " + Path("DADES/PropietV")).out, before);
 }
 
+// A second, unique key on the owner's name, which the import does not check ahead:
+// the record manager refuses the third record after two went in.
+TEST_F(OrbdataTest, AnImportRefusedHalfWayLeavesNothingBehind) {
+  ASSERT_EQ(Run("dictionary owners " + Path("owners.xdf")).code, 0);
+  std::string dictionary = Read("owners.xdf");
+  ASSERT_EQ(dictionary.size(), 2u + 32u);
+  dictionary[2 + 4] = 2;  // two keys
+  std::string name_key(16, '\0');
+  name_key[0] = 3;   // position 3 (1-based), the name
+  name_key[2] = 30;  // 30 bytes, no duplicates
+  dictionary += name_key;
+  dictionary[0] = static_cast<char>(dictionary.size() - 2);
+  Write("owners.xdf", dictionary);
+  Write("first.csv", "code,name,tax_id,properties\n1,A,,\n");
+  Result r = Run("import --dictionary " + Path("owners.xdf") + " owners " + Path("DADES/PropietV") +
+          " " + Path("first.csv"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string before = Run("dump " + Path("DADES/PropietV")).out;
+  Write("more.csv", "code,name,tax_id,properties\n2,B,,\n3,C,,\n4,B,,\n");
+  r = Run("import owners " + Path("DADES/PropietV") + " " + Path("more.csv"));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("more.csv:4:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+  EXPECT_EQ(Run("dump " + Path("DADES/PropietV")).out, before);
+  r = Run("stat " + Path("DADES/PropietV"));
+  EXPECT_NE(r.out.find("records: 1\n"), std::string::npos) << r.out;
+}
+
 TEST_F(OrbdataTest, DamagedOrForeignDataFilesGiveAStatus) {
   Write("DADES/junk.dat", "this is not a data file at all, just some text\n");
   for (const char* command : {"dump", "stat"}) {

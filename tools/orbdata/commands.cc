@@ -109,14 +109,6 @@ bool ImportDictionary(const RecordKindInfo& kind, const std::string& data_file,
   return true;
 }
 
-// Stops at once without closing the data file: the bulk load is then never committed,
-// so the file keeps what it held before the import.
-[[noreturn]] void AbandonImport(int code) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  std::_Exit(code);
-}
-
 }  // namespace
 
 std::string DataFilePath(const std::string& argument) {
@@ -253,10 +245,10 @@ int ImportCommand(const std::string& kind_name, const std::string& data_file,
   for (const size_t i : order) {
     status = file.Insert(records[i]);
     if (status != kBtrOk) {
-      Fail(status == kBtrDuplicateKey ? kBadInput : kFailed,
-           csv_file + ":" + std::to_string(lines[i]) + ": refused by the record manager (" +
-               StatusText(status) + "); nothing was imported");
-      AbandonImport(status == kBtrDuplicateKey ? kBadInput : kFailed);
+      // The bulk load is not ended: closing the file rolls back what went in.
+      return Fail(status == kBtrDuplicateKey ? kBadInput : kFailed,
+                  csv_file + ":" + std::to_string(lines[i]) + ": refused by the record manager (" +
+                      StatusText(status) + "); nothing was imported");
     }
   }
   if ((status = file.EndBulk()) != kBtrOk) {

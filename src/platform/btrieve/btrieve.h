@@ -55,7 +55,8 @@ int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
 // Engine extension, not part of the Btrieve interface, for bulk loads (the data tool's
 // import). After BtrBeginBulk, the Insert, Update and Delete calls on that open position
 // block run inside one write transaction with a large page cache and are made durable
-// only by BtrEndBulk (or by Close or Reset on the block, which end the bulk load too).
+// only by BtrEndBulk. A bulk load that was not ended so (the block closed or reset,
+// the process gone) is rolled back: none of its changes stay.
 // Meanwhile the file's writers in other processes wait and then get 85; readers see
 // the file as it was before BtrBeginBulk. Both return 0, 3 (block not open), 85 (the
 // file's write lock is held elsewhere, BtrBeginBulk) or 2 (the commit failed: the bulk

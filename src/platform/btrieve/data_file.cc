@@ -147,7 +147,7 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
   mode_ = mode;
   int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                            nullptr);
-  if (rc != SQLITE_OK) return MapStatus(rc) == kBtrIoError ? int16_t{kBtrAccessDenied} : MapStatus(rc);
+  if (rc != SQLITE_OK) return Status(rc);
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
@@ -157,10 +157,16 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
   sqlite3_exec(db_, pragmas.c_str(), nullptr, nullptr, nullptr);
 
   // Anything that is not one of our files, or whose layout does not read back, is
-  // "not a data file" (30) rather than a fault later on.
-  auto not_ours = [](int code) {
-    const int16_t s = MapStatus(code);
-    return (s == kBtrFileInUse || s == kBtrAccessDenied) ? s : int16_t{kBtrNotABtrieveFile};
+  // "not a data file" (30) rather than a fault later on. A file that cannot be read or
+  // written (a full disk, an I/O error, no access, another program's lock) says so.
+  auto not_ours = [this](int code) {
+    switch (code & 0xFF) {
+      case SQLITE_NOTADB: case SQLITE_CORRUPT: case SQLITE_ERROR: case SQLITE_FORMAT:
+      case SQLITE_SCHEMA: case SQLITE_MISMATCH: case SQLITE_RANGE:
+        return int16_t{kBtrNotABtrieveFile};
+      default:
+        return Status(code);
+    }
   };
   sqlite3_stmt* stmt = nullptr;
   rc = sqlite3_prepare_v2(db_, "PRAGMA application_id", -1, &stmt, nullptr);
@@ -207,13 +213,13 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
 }
 
 DataFile::~DataFile() {
-  if (bulk_) EndBulk();
+  AbandonBulk();
   EndRead();
   stmts_.reset();
   if (db_ != nullptr) sqlite3_close_v2(db_);
 }
 
-int16_t DataFile::Status(int sqlite_rc) const { return MapStatus(sqlite_rc); }
+int16_t DataFile::Status(int sqlite_rc) const { return MapFailure(db_, sqlite_rc); }
 
 sqlite3_stmt* DataFile::Prepare(sqlite3_stmt*& slot, const std::string& sql) {
   if (slot == nullptr) {

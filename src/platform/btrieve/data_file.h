@@ -36,7 +36,8 @@ class DataFile final : public OpenFile {
   // elsewhere), 30 when it is not one of our data files.
   static int16_t Open(const std::string& path, OpenMode mode, std::unique_ptr<DataFile>& out);
 
-  // Commits a bulk load in progress, releases the locks and closes the connection.
+  // Rolls back a bulk load that EndBulk did not commit, releases the locks and closes
+  // the connection.
   ~DataFile();
   DataFile(const DataFile&) = delete;
   DataFile& operator=(const DataFile&) = delete;
@@ -72,6 +73,8 @@ class DataFile final : public OpenFile {
   void AbandonAfterFork() { locks_->Abandon(); }
   int16_t BeginBulk();
   int16_t EndBulk();
+  // Gives up a bulk load in progress: none of its changes stay.
+  void AbandonBulk();
   bool ReadOnly() const { return mode_ == OpenMode::kReadOnly; }
 
  private:

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,6 +42,20 @@ inline int16_t MapStatus(int rc) {
     case SQLITE_CONSTRAINT: return kBtrDuplicateKey;  // a unique key's primary key
     default: return kBtrIoError;
   }
+}
+
+// As MapStatus, for a failure of the file system underneath: the system's error number
+// tells a full disk and a refused access from any other read or write failure.
+inline int16_t MapFailure(sqlite3* db, int rc) {
+  const int base = rc & 0xFF;
+  if ((base == SQLITE_IOERR || base == SQLITE_CANTOPEN) && db != nullptr) {
+    switch (sqlite3_system_errno(db)) {
+      case ENOSPC: case EDQUOT: return kBtrDiskFull;
+      case EACCES: case EPERM: case EROFS: return kBtrAccessDenied;
+      default: break;
+    }
+  }
+  return MapStatus(rc);
 }
 
 struct DataFile::Statements {

@@ -326,6 +326,16 @@ int16_t DataFile::EndBulk() {
   return status;
 }
 
+void DataFile::AbandonBulk() {
+  if (!bulk_) return;
+  ResetCursor();
+  bulk_ = false;
+  bulk_failed_ = false;
+  Run(Prepare(stmts_->rollback, "ROLLBACK"));
+  const std::string cache = "PRAGMA cache_size=-" + std::to_string(kCacheKiB);
+  sqlite3_exec(db_, cache.c_str(), nullptr, nullptr, nullptr);
+}
+
 int16_t DataFile::WriteRecordRow(sqlite3_stmt*& slot, const char* sql, int64_t position,
                                  const void* record, int length) {
   sqlite3_stmt* stmt = Prepare(slot, sql);

@@ -27,6 +27,7 @@ class Damage : public EngineTest {
     ASSERT_EQ(Open(b, name), kBtrOk);
     ASSERT_EQ(engine_.BeginBulk(b.bytes), kBtrOk);
     for (int i = 0; i < n; ++i) ASSERT_EQ(Insert(b, Rec(i)), kBtrOk);
+    ASSERT_EQ(engine_.EndBulk(b.bytes), kBtrOk);
     ASSERT_EQ(engine_.Call(kBtrClose, b.bytes, nullptr, nullptr, nullptr, 0, 0), kBtrOk);
   }
   void WriteBytes(const std::string& name, const std::string& bytes) {
