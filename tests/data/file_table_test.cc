@@ -372,6 +372,32 @@ TEST_F(RecordAccessTest, StepStopsAtTheEndOfTheFileAndKeepsTheLastRecord) {
   EXPECT_EQ(area_[0], 'R');
 }
 
+// A record manager that writes into the data buffer and then fails: the record area
+// keeps the last record read, whatever the read and whatever the failure.
+TEST_F(RecordAccessTest, AFailedReadLeavesTheRecordAreaAsItWas) {
+  int16_t answer = 0;
+  manager_.on_get = [&answer](uint16_t, uint8_t* data, uint32_t* length, char*) {
+    std::memset(data, answer == 0 ? 'R' : '!', 16);
+    *length = 16;
+    return answer;
+  };
+  int16_t status = -1;
+  table_.GetByKey(505, 0, "A", 0, status);
+  ASSERT_EQ(status, 0);
+  const std::string record(reinterpret_cast<char*>(area_), sizeof area_);
+  ASSERT_EQ(record.substr(0, 16), std::string(16, 'R'));
+  // I/O error, key not found, end of file, disk full, record in use, server lost.
+  for (const int16_t failure : {2, 4, 9, 18, 84, 20}) {
+    answer = failure;
+    table_.GetByKey(505, 0, "A", 1, status);
+    EXPECT_EQ(status, failure);
+    table_.StepRecords(505, 1, status);
+    EXPECT_EQ(status, failure);
+    EXPECT_EQ(table_.PositionRecord(505, 12), failure);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(area_), sizeof area_), record) << failure;
+  }
+}
+
 TEST_F(RecordAccessTest, LockModeOneWaitsWithOneMessageUntilTheRecordIsFree) {
   int busy = 3;
   manager_.on_get = [&busy](uint16_t, uint8_t*, uint32_t* length, char*) {
