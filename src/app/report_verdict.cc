@@ -1,5 +1,6 @@
 #include "app/report_verdict.h"
 
+#include "data/status_cause.h"
 #include "platform/cp850.h"
 #include "platform/host_path.h"
 #include "report/print_file.h"
@@ -24,8 +25,9 @@ std::string Shown(const std::string& suite_name) {
 std::string UnfinishedReportText(const ReadFailure& failure, Catalogue& catalogue) {
   std::string text = catalogue.Translate(kDataFileUnread) + failure.file + " (" +
                      std::to_string(failure.status) + ")";
-  const ReadCause cause = ReadFailureCause(failure.status);
-  if (!cause.catalan.empty()) text += ": " + catalogue.Translate(cause.catalan);
+  if (const std::string cause = CauseText(failure.status, catalogue); !cause.empty()) {
+    text += ": " + cause;
+  }
   return text + ". " + catalogue.Translate(kReportUnfinished);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "data/file_table_impl.h"
+#include "data/status_cause.h"
 #include "platform/btrieve/btrieve.h"
 #include "platform/host_path.h"
 
@@ -165,8 +166,12 @@ void FileTable::OpenDataFile(int16_t file_no, std::string_view name, RecordArea 
   }
 
   if (result != kBtrOk) {
-    const std::string text = OpenFailureText(impl_->session.Language) + std::string(name) +
-                             " (" + std::to_string(result) + ")";
+    std::string text = OpenFailureText(impl_->session.Language) + std::string(name) + " (" +
+                       std::to_string(result) + ")";
+    Catalogue catalogue(impl_->session);
+    if (const std::string cause = CauseText(result, catalogue); !cause.empty()) {
+      text += ": " + cause;
+    }
     entry.Clear();
     impl_->messages.ShowMessage(12, text);
     impl_->messages.Beep();

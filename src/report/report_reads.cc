@@ -1,6 +1,7 @@
 #include "report/report_reads.h"
 
 #include "data/file_table.h"
+#include "data/status_cause.h"
 #include "platform/btrieve/btrieve.h"
 
 namespace orb {
@@ -17,39 +18,12 @@ bool IsReadFailure(int16_t status) {
   }
 }
 
-ReadCause ReadFailureCause(int16_t status) {
-  switch (status) {
-    case kBtrIoError:
-      return {"I/O error", "ERROR DE LECTURA O ESCRIPTURA"};
-    case kDataFileNotOpen:
-      return {"the file is not open", "EL FITXER NO \x90S OBERT"};
-    case kBtrFileNotFound:
-      return {"the file does not exist", "EL FITXER NO EXISTEIX"};
-    case kBtrDiskFull:
-      return {"the disk is full", "DISC PLE"};
-    case kBtrServerUnavailable:
-      return {"the connection to the data server was lost",
-              "S'HA PERDUT LA CONNEXI\xe0 AMB EL SERVIDOR DE DADES"};
-    case kBtrNotABtrieveFile:
-      return {"not a data file", "NO \x90S UN FITXER DE DADES"};
-    case kBtrAccessDenied:
-      return {"access denied", "ACC\x90S DENEGAT"};
-    case kBtrRecordInUse:
-      return {"a record is locked by another program",
-              "REGISTRE BLOQUEJAT PER UN ALTRE PROGRAMA"};
-    case kBtrFileInUse:
-      return {"the file is held by another program", "FITXER EN \xe9S PER UN ALTRE PROGRAMA"};
-    default:
-      return {};
-  }
-}
-
 std::string DescribeReadFailure(const ReadFailure& failure) {
   std::string text = "cannot read the data file " + failure.file +
                      (failure.operation == ReadOperation::kSearch
                           ? " (searching by key): "
                           : " (stepping to the next record): ");
-  const ReadCause cause = ReadFailureCause(failure.status);
+  const StatusCause cause = CauseOf(failure.status);
   if (!cause.english.empty()) text += std::string(cause.english) + " ";
   return text + "(status " + std::to_string(failure.status) + ")";
 }

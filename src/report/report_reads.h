@@ -30,15 +30,6 @@ struct ReadFailure {
 // False for a record (0, 22) and the normal ends (4, 9); true for every other status.
 bool IsReadFailure(int16_t status);
 
-// What a failed read's status means, in words: `english` for the error stream,
-// `catalan` the catalogue key for the screen (code page 850). Both empty for a status
-// that says no more than its number.
-struct ReadCause {
-  std::string_view english;
-  std::string_view catalan;
-};
-ReadCause ReadFailureCause(int16_t status);
-
 // For the error stream (code page 850): "cannot read the data file F (stepping to the
 // next record): I/O error (status 2)".
 std::string DescribeReadFailure(const ReadFailure& failure);

@@ -13,6 +13,7 @@
 #include "app/program.h"
 #include "app/report_driver.h"
 #include "app/report_verdict.h"
+#include "data/status_cause.h"
 #include "platform/memory_console.h"
 #include "ui/key_reader.h"
 #include "../data/failing_record_manager.h"
@@ -253,10 +254,12 @@ TEST(UnfinishedReportVerdictTest, ToldInEachLanguageWithTheCauseInWords) {
     session.Language = language;
     Catalogue catalogue(session);
     for (int16_t status : std::initializer_list<int16_t>{
-             kBtrIoError, kDataFileNotOpen, kBtrFileNotFound, kBtrDiskFull,
-             kBtrServerUnavailable, kBtrNotABtrieveFile, kBtrAccessDenied, kBtrRecordInUse,
-             kBtrFileInUse}) {
-      const ReadCause cause = ReadFailureCause(status);
+             kBtrInvalidOperation, kBtrIoError, kDataFileNotOpen, kBtrKeyNotFound,
+             kBtrDuplicateKey, kBtrFileNotFound, kBtrDiskFull, kBtrServerUnavailable,
+             kBtrInvalidRecordLength, kBtrCreateIoError, kBtrInvalidKeyLength,
+             kBtrNotABtrieveFile, kBtrAccessDenied, kBtrFileAlreadyExists, kBtrConflict,
+             kBtrRecordInUse, kBtrFileInUse}) {
+      const StatusCause cause = CauseOf(status);
       ASSERT_FALSE(cause.catalan.empty()) << status;
       // Aranese may share the Catalan words, as some of its texts do.
       if (std::string(language) != "OCI") {

@@ -154,8 +154,10 @@ TEST_F(DictionaryTest, FailedCreateEndsTheProgramWithTheMessage) {
   EXPECT_EQ(manager_.calls[1].data, std::string(1536, ' '));
   EXPECT_EQ(status, 24);
   EXPECT_EQ(messages_.log,
-            (std::vector<std::string>{"show 12 NO ES POT ACCEDIR AL FITXER DADES\\PropietV (24)",
-                                      "beep", "key", "hide", "end"}));
+            (std::vector<std::string>{
+                "show 12 NO ES POT ACCEDIR AL FITXER DADES\\PropietV (24): LONGITUD DE REGISTRE "
+                "NO V\xb7LIDA",
+                "beep", "key", "hide", "end"}));
   EXPECT_EQ(manager_.Operations().back(), 28);  // the files were reset before the end
   EXPECT_EQ(table_.FindFileEntry(505), -40);    // and the entry is free again
 }
@@ -175,30 +177,39 @@ TEST_F(FileTableTest, AFileHeldTooLongFailsTheOpenWhenTheCallerGivesUp) {
                                                        "DADES\\F505 6000"}));
   EXPECT_EQ(messages_.log,
             (std::vector<std::string>{"sleep 3000", "sleep 3000",
-                                      "show 12 NO ES POT ACCEDIR AL FITXER DADES\\F505 (85)",
+                                      "show 12 NO ES POT ACCEDIR AL FITXER DADES\\F505 (85): "
+                                      "FITXER EN \xe9S PER UN ALTRE PROGRAMA",
                                       "beep", "key", "hide", "end"}));
   EXPECT_EQ(table_.FindFileEntry(505), -40);  // nothing is left open
 }
 
+// The message names the file, the status and what the status means, in the session's
+// language (the words from the installation's catalogue); a status without words of
+// its own is told by its number.
 TEST_F(FileTableTest, OpenFailureTextFollowsTheLanguage) {
-  struct Case { const char* language; const char* utf8; };
+  session_.RootDir = std::string(ORB_TEST_DATA) + "/../demo/";
+  struct Case { const char* language; const char* utf8; const char* full_disk; };
   const Case cases[] = {
-      {"SPA", "NO SE PUEDE ACCEDER AL FICHERO "},
-      {"GLG", "NOM SE PODE ACEDER AO FICHEIRO "},
-      {"OCI", "NON SE PÒT ACCEDIR ATH FICHÈR "},
-      {"CAT", "NO ES POT ACCEDIR AL FITXER "},
-      {"spa", "NO ES POT ACCEDIR AL FITXER "},
-      {"   ", "NO ES POT ACCEDIR AL FITXER "},
+      {"SPA", "NO SE PUEDE ACCEDER AL FICHERO ", "DISCO LLENO"},
+      {"GLG", "NOM SE PODE ACEDER AO FICHEIRO ", "DISCO CHEO"},
+      {"OCI", "NON SE PÒT ACCEDIR ATH FICHÈR ", "DISC PLEN"},
+      {"CAT", "NO ES POT ACCEDIR AL FITXER ", "DISC PLE"},
+      {"spa", "NO ES POT ACCEDIR AL FITXER ", "DISC PLE"},
+      {"   ", "NO ES POT ACCEDIR AL FITXER ", "DISC PLE"},
   };
   for (const Case& c : cases) {
     session_.Language = c.language;
-    messages_.log.clear();
-    manager_.open_statuses = {2};
-    int16_t status = 0;
-    table_.OpenDataFile(7, "X", Area(), status);
-    EXPECT_EQ(status, 2);
-    ASSERT_FALSE(messages_.log.empty());
-    EXPECT_EQ(messages_.log.front(), "show 12 " + cp850::FromUtf8(c.utf8) + "X (2)");
+    for (const int16_t failure : {int16_t{18}, int16_t{7}}) {
+      messages_.log.clear();
+      manager_.open_statuses = {failure};
+      int16_t status = 0;
+      table_.OpenDataFile(7, "X", Area(), status);
+      EXPECT_EQ(status, failure);
+      ASSERT_FALSE(messages_.log.empty());
+      EXPECT_EQ(messages_.log.front(),
+                "show 12 " + cp850::FromUtf8(c.utf8) +
+                    (failure == 18 ? "X (18): " + cp850::FromUtf8(c.full_disk) : "X (7)"));
+    }
   }
 }
 

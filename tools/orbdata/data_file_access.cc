@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "data/status_cause.h"
 #include "platform/btrieve/btrieve.h"
 
 namespace orb::orbdata {
@@ -86,26 +87,9 @@ int16_t DataFileAccess::BeginBulk() { return BtrBeginBulk(block_); }
 int16_t DataFileAccess::EndBulk() { return BtrEndBulk(block_); }
 
 std::string StatusText(int16_t status) {
-  const char* text = nullptr;
-  switch (status) {
-    case kBtrInvalidOperation: text = "invalid operation"; break;
-    case kBtrIoError: text = "input/output error"; break;
-    case kBtrFileNotOpen: text = "file not open"; break;
-    case kBtrKeyNotFound: text = "key not found"; break;
-    case kBtrDuplicateKey: text = "duplicate key"; break;
-    case kBtrFileNotFound: text = "file not found"; break;
-    case kBtrDiskFull: text = "disk full"; break;
-    case kBtrInvalidRecordLength: text = "invalid record length"; break;
-    case kBtrInvalidKeyLength: text = "invalid key length"; break;
-    case kBtrNotABtrieveFile: text = "not a data file"; break;
-    case kBtrFileAlreadyExists: text = "file already exists"; break;
-    case kBtrRecordInUse: text = "record in use"; break;
-    case kBtrFileInUse: text = "file in use"; break;
-    case kBtrServerUnavailable: text = "the data server cannot be used"; break;
-    default: break;
-  }
+  const std::string_view text = CauseOf(status).english;
   std::string out = "status " + std::to_string(status);
-  if (text) out += std::string(": ") + text;
+  if (!text.empty()) out += ": " + std::string(text);
   if (status == kBtrServerUnavailable || status == kBtrIoError) {
     if (const std::string why = BtrLastServerError(); !why.empty()) out += " - " + why;
   }
