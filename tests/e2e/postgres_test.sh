@@ -62,6 +62,34 @@ printf 'property,date,amount,state\n9001,2026-01-05,1234,\n9001,2026-02-05,99,P\
 [ "$("$orbdata" dump "$work/demo/DADES/pagamx" | wc -l)" -eq 2 ] ||
   fail "the imported file does not hold its 2 records (names without regard to case)"
 [ ! -e "$work/demo/DADES/PagamX.dat" ] || fail "the import wrote a SQLite file"
+# An import the server refuses half-way (a second, unique key on the owner's name,
+# which the import does not check ahead) leaves the file as it was: empty, then with
+# the one record of the import that went through.
+"$orbdata" dictionary owners "$work/owners.xdf" >/dev/null 2>&1 || fail "dictionary owners"
+python3 - "$work/owners.xdf" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, 'rb').read())
+data[6] = 2                                   # two keys
+data += bytes([3, 0, 30]) + bytes(13)         # the name: position 3, 30 bytes, unique
+data[0:2] = (len(data) - 2).to_bytes(2, 'little')
+open(path, 'wb').write(data)
+PY
+printf 'code,name,tax_id,properties\n1,A,,\n2,A,,\n' >"$work/own.csv"
+"$orbdata" import --dictionary "$work/owners.xdf" owners "$work/demo/DADES/PropietX.dat" \
+  "$work/own.csv" >/dev/null 2>"$work/err" && fail "an import of a repeated unique key succeeded"
+[ "$("$orbdata" dump "$work/demo/DADES/PropietX" | wc -l)" -eq 0 ] ||
+  fail "a refused import into a new file left records"
+printf 'code,name,tax_id,properties\n1,A,,\n' >"$work/own.csv"
+"$orbdata" import owners "$work/demo/DADES/PropietX.dat" "$work/own.csv" >/dev/null 2>&1 ||
+  fail "import of one owner"
+before=$("$orbdata" dump "$work/demo/DADES/PropietX")
+printf 'code,name,tax_id,properties\n2,B,,\n3,C,,\n4,B,,\n' >"$work/own.csv"
+"$orbdata" import owners "$work/demo/DADES/PropietX.dat" "$work/own.csv" >/dev/null \
+  2>"$work/err" && fail "an import refused half-way succeeded"
+grep -q "own.csv:4:.*nothing was imported" "$work/err" || fail "the refusal: $(cat "$work/err")"
+[ "$("$orbdata" dump "$work/demo/DADES/PropietX")" = "$before" ] ||
+  fail "an import refused half-way left records behind"
 unset ORBDATABASE
 
 # Back to a folder: the same records.
