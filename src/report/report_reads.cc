@@ -34,6 +34,9 @@ ReadCause ReadFailureCause(int16_t status) {
       return {"not a data file", "NO \x90S UN FITXER DE DADES"};
     case kBtrAccessDenied:
       return {"access denied", "ACC\x90S DENEGAT"};
+    case kBtrNetworkFileSystem:
+      return {"the data file is on a network file system",
+              "EL FITXER DE DADES \x90S EN UN SISTEMA DE FITXERS DE XARXA"};
     case kBtrRecordInUse:
       return {"a record is locked by another program",
               "REGISTRE BLOQUEJAT PER UN ALTRE PROGRAMA"};
