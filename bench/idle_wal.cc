@@ -68,7 +68,7 @@ int64_t SizeOf(const std::string& path) {
   std::string data(kRecordLength, ' ');
   char key[255] = {};
   while (Clock::now() < end) {
-    for (uint32_t n = 0; n < records && Clock::now() < end; n += 7) {
+    for (uint32_t n = 0; n < records && Clock::now() < end; ++n) {
       std::string wanted = Record(n, 0).substr(0, 8);
       std::memcpy(key, wanted.data(), 8);
       uint32_t len = kRecordLength;
