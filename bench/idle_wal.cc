@@ -3,6 +3,9 @@
 // holding its snapshot (as the engine did before BtrIdle), once after BtrIdle. Prints
 // the largest log size seen and the updates made in each run.
 // Usage: bench_idle_wal [seconds per run = 5] [records = 2000] [dir]
+// bench_idle_wal --rewrite DATAFILE SECONDS plays the other program on a file of an
+// installation: it updates every record in turn for SECONDS (each changed and put back,
+// so that the file ends as it was) and prints the largest log size seen.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,9 +116,43 @@ void Run(const std::string& path, uint32_t records, double seconds, bool idle) {
   BTRCALL(orb::kBtrClose, reader, nullptr, nullptr, nullptr, 0, 0);
 }
 
+// Updates the records of `path` along key 0 for `seconds`, each left as it was.
+int Rewrite(const std::string& path, double seconds) {
+  uint8_t block[orb::kPositionBlockSize] = {};
+  Check(Open(block, path), "open");
+  std::string data(4096, ' ');
+  char key[255] = {};
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  int64_t largest = 0;
+  uint64_t updates = 0;
+  while (Clock::now() < end) {
+    uint32_t len = static_cast<uint32_t>(data.size());
+    int16_t s = BTRCALL(orb::kBtrGetFirst, block, data.data(), &len, key, 255, 0);
+    while (s == orb::kBtrOk && Clock::now() < end) {
+      // Changed and put back, so that the file ends as it was.
+      for (int pass = 0; pass < 2; ++pass) {
+        data[len - 1] = static_cast<char>(data[len - 1] ^ 0x01);
+        Check(BTRCALL(orb::kBtrUpdate, block, data.data(), &len, key, 255, 0), "update");
+        ++updates;
+        largest = std::max(largest, SizeOf(path + "-wal"));
+      }
+      len = static_cast<uint32_t>(data.size());
+      s = BTRCALL(orb::kBtrGetNext, block, data.data(), &len, key, 255, 0);
+    }
+    if (s != orb::kBtrOk && s != orb::kBtrEndOfFile) Check(s, "read");
+  }
+  BTRCALL(orb::kBtrClose, block, nullptr, nullptr, nullptr, 0, 0);
+  std::printf("%llu updates, largest log %lld bytes\n",
+              static_cast<unsigned long long>(updates), static_cast<long long>(largest));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--rewrite") == 0) {
+    return Rewrite(argv[2], std::atof(argv[3]));
+  }
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5;
   const uint32_t records = argc > 2 ? static_cast<uint32_t>(std::atoi(argv[2])) : 2000;
   const std::filesystem::path dir =
