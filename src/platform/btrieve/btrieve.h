@@ -95,8 +95,8 @@ void BtrConfigure(const BtrSettings& settings);
 int16_t BtrRemoveFile(const std::string& name);
 int16_t BtrListServerFiles(std::vector<std::string>& names);
 // What the last failure to reach the data server was, naming the server but never the
-// password, or else why the last SQLite data file refused was refused (94); empty when
-// there was none.
+// password, or else why a SQLite data file was last refused (94); empty when there was
+// neither.
 std::string BtrLastServerError();
 // The engine and server that serve an installation with this server setting, for
 // display ("SQLite files" or "PostgreSQL server host=... dbname=...").
