@@ -8,7 +8,9 @@
 #include "format/dates.h"
 #include "format/user_settings.h"
 #include "platform/clipboard.h"
+#include "platform/btrieve/btrieve.h"
 #include "platform/host_path.h"
+#include "platform/input_wait.h"
 #include "platform/process.h"
 #include "report/report.h"
 #include "report/report_files.h"
@@ -69,9 +71,24 @@ class ScreenDataMessages : public DataMessages {
   bool ended_ = false;
 };
 
+// While the form runs, every wait for a key first lets the record manager go of its
+// read snapshots: another program updating the data files meanwhile keeps its log
+// checkpointed, and the next read sees what it wrote.
+class IdleWhileWaiting {
+ public:
+  IdleWhileWaiting() : previous_(SetInputWaitHook(BtrIdle)) {}
+  ~IdleWhileWaiting() { SetInputWaitHook(previous_); }
+  IdleWhileWaiting(const IdleWhileWaiting&) = delete;
+  IdleWhileWaiting& operator=(const IdleWhileWaiting&) = delete;
+
+ private:
+  InputWaitHook previous_;
+};
+
 }  // namespace
 
 ScreenRunResult RunScreenReport(ScreenRunServices& s) {
+  IdleWhileWaiting idle_while_waiting;
   RemoveScreenRunWorkFiles(s.session);
   Console& console = s.console;
   ColourSelector colours(console, s.session);
@@ -149,6 +166,7 @@ ScreenRunResult RunScreenReport(ScreenRunServices& s) {
     ReportParameters parameters{selection.ReportDate, selection.FromOwnerKey,
                                 selection.ToOwnerKey};
     ReportOutcome outcome = PrintOneReport(report, parameters);
+    BtrIdle();  // back to the form, which may wait for a long time
     if (messages.Ended()) break;
     // What became of the report, until a key is pressed: the form is drawn over it.
     const ReportVerdict verdict = JudgeReport(outcome, s.session, s.catalogue);

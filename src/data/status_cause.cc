@@ -39,6 +39,9 @@ StatusCause CauseOf(int16_t status) {
     case kBtrConflict:
       return {"another program changed the record",
               "UN ALTRE PROGRAMA HA CANVIAT EL REGISTRE"};
+    case kBtrNetworkFileSystem:
+      return {"the data file is on a network file system",
+              "EL FITXER DE DADES \x90S EN UN SISTEMA DE FITXERS DE XARXA"};
     case kBtrRecordInUse:
       return {"a record is locked by another program",
               "REGISTRE BLOQUEJAT PER UN ALTRE PROGRAMA"};

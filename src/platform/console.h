@@ -60,7 +60,8 @@ class Console {
   // Modifier state that came with the last event read (ShiftBits).
   virtual uint16_t ShiftState() = 0;
   // Blocks until an input event may be pending or timeout_ms passes (negative: no
-  // limit); output is shown before waiting. Lets callers wait without spinning.
+  // limit); output is shown before waiting. Lets callers wait without spinning. Any
+  // wait but a zero one runs the program's input wait hook first (input_wait.h).
   virtual void WaitForInput(int32_t timeout_ms) = 0;
 
   virtual void SetMouseEvents(bool on) = 0;

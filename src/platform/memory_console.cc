@@ -1,5 +1,7 @@
 #include "platform/memory_console.h"
 
+#include "platform/input_wait.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,6 +30,7 @@ std::string MemoryConsole::ReadKey() {
 
 void MemoryConsole::WaitForInput(int32_t timeout_ms) {
   ++waits_;
+  if (timeout_ms != 0) RunBeforeInputWait();
   if (timeout_ms < 0 && !InputQueued() && idle_key_.empty()) {
     std::fprintf(stderr, "MemoryConsole: waiting for a key after the script ran out\n");
     std::abort();

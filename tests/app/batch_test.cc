@@ -9,6 +9,7 @@
 
 #include "format/packed_digits.h"
 #include "platform/btrieve/btrieve.h"
+#include "platform/btrieve/file_system.h"
 #include "ui/form_loader.h"
 
 namespace orb {
@@ -203,6 +204,24 @@ TEST_F(BatchRunTest, AFileHeldByAnotherProgramIsWaitedForUpToTheLimit) {
   uint32_t none = 0;
   BTRCALL(kBtrClose, block, nullptr, &none, nullptr, 0, 0);
   EXPECT_EQ(Run(request), kBatchOk);
+}
+
+std::optional<int64_t> OnNfs(const std::string&) { return 0x6969; }
+
+// Data files on a network file system: the report does not run, and says why and what
+// to do instead.
+TEST_F(BatchRunTest, DataFilesOnANetworkFileSystemAreRefusedWithTheReason) {
+  ASSERT_EQ(Run({"31/12/2026", "1", "9999", false}), kBatchOk);
+  std::filesystem::remove(dir_ / "TMP" / "orbprint.tmp");
+  const btr::FileSystemTypeProbe previous = btr::SetFileSystemTypeProbe(OnNfs);
+  const int code = Run({"31/12/2026", "1", "9999", false});
+  btr::SetFileSystemTypeProbe(previous);
+  EXPECT_EQ(code, kBatchFailed);
+  EXPECT_NE(err_.str().find("(94)"), std::string::npos) << err_.str();
+  EXPECT_NE(err_.str().find("PropietV.dat is on a network file system (NFS)"),
+            std::string::npos) << err_.str();
+  EXPECT_NE(err_.str().find("[Dades] Servidor"), std::string::npos) << err_.str();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "TMP" / "orbprint.tmp"));
 }
 
 TEST_F(BatchRunTest, AFormFileThatCannotBeUsedEndsWithItsCode) {

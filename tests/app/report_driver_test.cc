@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/btrieve/btrieve.h"
+#include "platform/input_wait.h"
 #include "platform/memory_console.h"
 #include "ui/key_reader.h"
 #include "../report/data_writer.h"
@@ -107,6 +109,44 @@ TEST_F(ScreenRunTest, ConfirmedSelectionPrintsAndTheFormComesBack) {
   EXPECT_EQ(Run(message), 0);
   EXPECT_TRUE(fs::exists(root / "TMP" / "orbprint.tmp"));
   EXPECT_TRUE(console.ScriptEmpty());
+}
+
+// Notes the input wait hook in force at every wait for a key; every key comes only
+// after the program has found nothing and waited, as a person's keys do.
+class HookWatchingConsole : public MemoryConsole {
+ public:
+  std::string ReadKey() override {
+    pause_ = !pause_;
+    return pause_ ? std::string() : MemoryConsole::ReadKey();
+  }
+  void WaitForInput(int32_t timeout_ms) override {
+    const InputWaitHook hook = SetInputWaitHook(nullptr);
+    SetInputWaitHook(hook);
+    hooks.push_back(hook);
+    MemoryConsole::WaitForInput(timeout_ms);
+  }
+  std::vector<InputWaitHook> hooks;
+
+ private:
+  bool pause_ = false;
+};
+
+// While the form waits for a key, before and after a report, the record manager holds
+// no read snapshot (another program's writes would otherwise grow the data files' logs
+// without bound): every wait lets it go idle first. The hook goes with the run.
+TEST_F(ScreenRunTest, EveryWaitForAKeyLetsTheRecordManagerGoIdle) {
+  HookWatchingConsole watching;
+  watching.PushKeyCode(keys::kEnter);
+  for (int field = 0; field < 2; ++field) watching.PushKeyCode(keys::kEnter);
+  watching.PushKeys("S");
+  watching.PushKeyCode(keys::kEnter);
+  watching.PushKeys("x");
+  watching.PushKeyCode(keys::kEscape);
+  std::string message;
+  EXPECT_EQ(RunWith(watching, message), 0);
+  ASSERT_FALSE(watching.hooks.empty());
+  for (const InputWaitHook hook : watching.hooks) EXPECT_EQ(hook, &BtrIdle);
+  EXPECT_EQ(SetInputWaitHook(nullptr), nullptr);
 }
 
 // Changes Vora.ini's date separator once the form is on the screen.

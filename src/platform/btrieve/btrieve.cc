@@ -74,6 +74,13 @@ int16_t BtrBeginBulk(void* position_block) {
 
 int16_t BtrEndBulk(void* position_block) { return ProcessEngine().EndBulk(position_block); }
 
+void BtrIdle() {
+  // Without an engine of its own (none yet, or the parent's after fork) there is
+  // nothing of this process's to let go.
+  ProcessEngineSlot& slot = Slot();
+  if (slot.engine && !slot.inherited) slot.engine->Idle();
+}
+
 void BtrConfigure(const BtrSettings& settings) {
   ProcessEngine().Configure(settings);
   Slot().settings = settings;

@@ -37,6 +37,11 @@ enum BtrStatus : int16_t {
 // string or the password, holds no data files, or the connection broke.
 inline constexpr int16_t kBtrServerUnavailable = 20;
 
+// A SQLite data file is refused where it lies on a network file system (NFS, SMB/CIFS
+// and others), whose locking SQLite cannot trust, unless ORBSQLITENETWORK=1;
+// BtrLastServerError then says why and points to the data server.
+inline constexpr int16_t kBtrNetworkFileSystem = 94;
+
 constexpr int kPositionBlockSize = 128;
 constexpr int kStatBufferSize = 1536;
 
@@ -64,6 +69,13 @@ int16_t BTRCALL(uint16_t operation, void* position_block, void* data_buffer,
 int16_t BtrBeginBulk(void* position_block);
 int16_t BtrEndBulk(void* position_block);
 
+// Engine extension: the caller goes idle (waits for a key, returns to a form): every
+// open position block lets go of its read snapshot and open scan (SQLite files) or what
+// it read ahead (server files), so that a wait of any length neither holds back other
+// programs' logs nor hides their changes from the next read. Places, record locks and
+// bulk loads stay as they are: Get Next goes on from the same record.
+void BtrIdle();
+
 // Engine extension: where the installation keeps its data files, set once by the program
 // before its first Open. With an empty server every file is a SQLite file. With a
 // PostgreSQL connection string, a file named inside `root` (the installation root) lives
@@ -84,7 +96,8 @@ void BtrConfigure(const BtrSettings& settings);
 int16_t BtrRemoveFile(const std::string& name);
 int16_t BtrListServerFiles(std::vector<std::string>& names);
 // What the last failure to reach the data server was, naming the server but never the
-// password; empty when there was none.
+// password, or else why a SQLite data file was last refused (94); empty when there was
+// neither.
 std::string BtrLastServerError();
 // The engine and server that serve an installation with this server setting, for
 // display ("SQLite files" or "PostgreSQL server host=... dbname=...").

@@ -47,6 +47,35 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// The file can be written and its log and shared memory files made beside it.
+bool Writable(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  return ::access(path.c_str(), W_OK) == 0 && ::access(dir.c_str(), W_OK) == 0;
+}
+
+bool HasLog(const std::string& path) {
+  struct stat st{};
+  return ::stat((path + "-wal").c_str(), &st) == 0 && st.st_size > 0;
+}
+
+// A SQLite URI naming the file, read-only and immutable: no lock, no log, no shared
+// memory file, for a file that nobody can write from here and whose log is empty.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      static const char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[static_cast<unsigned char>(c) >> 4];
+      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
 std::string SchemaSql(const FileLayout& layout) {
   std::string sql =
       "PRAGMA page_size=8192;PRAGMA application_id=" + std::to_string(kApplicationId) + ";"
@@ -145,9 +174,26 @@ int16_t DataFile::Open(const std::string& path, OpenMode mode,
 
 int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
   mode_ = mode;
-  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
-  if (rc != SQLITE_OK) return Status(rc);
+  cannot_write_ = locks_->ReadOnly() || !Writable(path);
+  if (cannot_write_ && mode == OpenMode::kExclusive) return kBtrAccessDenied;
+  int rc;
+  if (!cannot_write_) {
+    rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                         nullptr);
+  } else if (HasLog(path)) {
+    // Changes still in the log: read through it (SQLite reads a log it cannot write
+    // the shared memory of, too).
+    rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                         nullptr);
+  } else {
+    rc = sqlite3_open_v2(ImmutableUri(path).c_str(), &db_,
+                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                         nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    const int16_t status = Status(rc);
+    return cannot_write_ && status == kBtrIoError ? int16_t{kBtrAccessDenied} : status;
+  }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
@@ -197,7 +243,9 @@ int16_t DataFile::SetUp(const std::string& path, OpenMode mode) {
                    sqlite3_stricmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
                                    "wal") == 0;
   sqlite3_finalize(stmt);
-  if (!wal) sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  if (!wal && !cannot_write_) {
+    sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  }
 
   stmts_ = std::make_unique<Statements>(layout_.keys.size());
   for (size_t k = 0; k < layout_.keys.size(); ++k) {
@@ -305,12 +353,17 @@ void DataFile::EndRead() {
   }
 }
 
+void DataFile::Idle() {
+  if (!bulk_) EndRead();
+}
+
 int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
   const bool stepping = seek == Seek::kNext || seek == Seek::kPrevious;
   if (stepping) {
     if (!positioned_) return kBtrInvalidPositioning;
     key = key_;
   }
+  if (lock && cannot_write_) return kBtrAccessDenied;
   if (int16_t s = BeginRead()) return s;
   sqlite3_stmt* stmt = nullptr;
   if (stepping && !lock && CursorUsable(seek, key)) {
@@ -438,6 +491,7 @@ void DataFile::SetPlace(int key, const uint8_t* record) {
 int16_t DataFile::GetDirect(uint32_t position, int key, bool lock) {
   ResetCursor();
   if (position == 0) return kBtrInvalidRecordAddress;
+  if (lock && cannot_write_) return kBtrAccessDenied;
   if (int16_t s = BeginRead()) return s;
   std::string record;
   bool found = false;

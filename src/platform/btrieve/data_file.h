@@ -7,6 +7,9 @@
 // Reads share a read transaction (a snapshot) while no process has committed to the
 // file since it began (the sidecar's commit count says so without a system call), for
 // at most 100 ms; stepping along a key keeps one statement open between calls.
+// A file the user may not write (its file, its folder or its sidecar read-only) is
+// opened read-only, as a snapshot when its log cannot be used: reads work, writes and
+// locking reads get 46.
 #pragma once
 
 #include <cstdint>
@@ -75,7 +78,8 @@ class DataFile final : public OpenFile {
   int16_t EndBulk();
   // Gives up a bulk load in progress: none of its changes stay.
   void AbandonBulk();
-  bool ReadOnly() const { return mode_ == OpenMode::kReadOnly; }
+  bool ReadOnly() const { return mode_ == OpenMode::kReadOnly || cannot_write_; }
+  void Idle() override;
 
  private:
   struct Statements;
@@ -109,6 +113,7 @@ class DataFile final : public OpenFile {
   std::unique_ptr<Statements> stmts_;
   FileLayout layout_;
   OpenMode mode_ = OpenMode::kNormal;
+  bool cannot_write_ = false;  // the user may only read the file
 
   // The place along key_: (image_, position_), and the record read there.
   bool positioned_ = false;

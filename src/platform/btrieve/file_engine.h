@@ -58,6 +58,12 @@ class OpenFile {
   virtual int16_t BeginBulk() = 0;
   virtual int16_t EndBulk() = 0;
   virtual bool ReadOnly() const = 0;
+  // The caller goes idle (it waits for a person): ends the read snapshot and closes
+  // the scan the block keeps open, and drops what it read ahead, so that nothing this
+  // block holds stops other programs' changes from being checkpointed or hides them
+  // from its next read. The place stays: Get Next goes on from the same record. A bulk
+  // load and the block's record lock are kept.
+  virtual void Idle() = 0;
 };
 
 class FileEngine {

@@ -36,24 +36,37 @@ int16_t LockFile::Acquire(const std::string& data_path, Mode mode,
   out.reset();
   const std::string path = data_path + ".lck";
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  bool read_only = false;
+  if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    if (mode == Mode::kExclusive) return kBtrAccessDenied;
+    read_only = true;
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // No sidecar, and none can be made: nobody here can write the file either.
+    if (fd < 0 && errno == ENOENT) {
+      out.reset(new LockFile(-1, true));
+      return kBtrOk;
+    }
+  }
   if (fd < 0) return kBtrIoError;
   const short type = mode == Mode::kShared ? F_RDLCK : F_WRLCK;
   if (!SetLock(fd, type, 0)) {
     ::close(fd);
     return kBtrFileInUse;
   }
-  out.reset(new LockFile(fd));
+  out.reset(new LockFile(fd, read_only));
   return kBtrOk;
 }
 
-LockFile::LockFile(int fd) : fd_(fd) {
+LockFile::LockFile(int fd, bool read_only) : fd_(fd), read_only_(read_only) {
   struct stat st{};
-  if (::fstat(fd_, &st) != 0) return;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return;
   if (st.st_size < static_cast<off_t>(kMapSize) &&
-      ::ftruncate(fd_, static_cast<off_t>(kMapSize)) != 0) {
+      (read_only_ || ::ftruncate(fd_, static_cast<off_t>(kMapSize)) != 0)) {
     return;
   }
-  void* map = ::mmap(nullptr, kMapSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+  // Read-only, the count of other processes' commits is still seen.
+  const int protection = read_only_ ? PROT_READ : PROT_READ | PROT_WRITE;
+  void* map = ::mmap(nullptr, kMapSize, protection, MAP_SHARED, fd_, 0);
   if (map != MAP_FAILED) map_ = map;
 }
 
@@ -72,7 +85,7 @@ uint64_t LockFile::ChangeCount() const {
 }
 
 void LockFile::NoteChange() {
-  if (map_ == nullptr) {
+  if (map_ == nullptr || read_only_) {
     ++own_count_;
     return;
   }
@@ -80,10 +93,12 @@ void LockFile::NoteChange() {
 }
 
 bool LockFile::LockRecord(uint32_t position) {
+  if (read_only_) return false;
   return SetLock(fd_, F_WRLCK, kRecordLockBase + position);
 }
 
 void LockFile::UnlockRecord(uint32_t position) {
+  if (read_only_) return;
   SetLock(fd_, F_UNLCK, kRecordLockBase + position);
 }
 

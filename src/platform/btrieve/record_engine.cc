@@ -82,7 +82,8 @@ void RecordEngine::Configure(const BtrSettings& settings) {
 }
 
 std::string RecordEngine::LastServerError() const {
-  return server_ ? server_->LastError() : std::string();
+  if (server_ && !server_->LastError().empty()) return server_->LastError();
+  return sqlite_.LastRefusal();
 }
 
 FileEngine& RecordEngine::EngineFor(const std::string& name, std::string& engine_name) {
@@ -218,6 +219,10 @@ int16_t RecordEngine::Reset(void* block) {
 void RecordEngine::AbandonAfterFork() {
   for (auto& [handle, file] : open_) file->AbandonAfterFork();
   if (server_) server_->AbandonAfterFork();
+}
+
+void RecordEngine::Idle() {
+  for (auto& [handle, file] : open_) file->Idle();
 }
 
 int16_t RecordEngine::BeginBulk(void* position_block) {

@@ -40,6 +40,8 @@ class RecordEngine {
   void AbandonAfterFork();
   int16_t BeginBulk(void* position_block);
   int16_t EndBulk(void* position_block);
+  // Every open file goes idle (see OpenFile::Idle).
+  void Idle();
 
   // Where later opens and creates find their files (see BtrConfigure).
   void Configure(const BtrSettings& settings);

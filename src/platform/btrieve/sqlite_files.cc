@@ -2,15 +2,24 @@
 
 #include "platform/btrieve/btrieve.h"
 #include "platform/btrieve/data_file.h"
+#include "platform/btrieve/file_system.h"
 #include "platform/btrieve/lock_file.h"
 #include "platform/host_path.h"
 
 namespace orb::btr {
 
+int16_t SqliteFiles::CheckFileSystem(const std::string& path) {
+  std::string refusal = NetworkFileSystemRefusal(path);
+  if (refusal.empty()) return kBtrOk;
+  last_refusal_ = std::move(refusal);
+  return kBtrNetworkFileSystem;
+}
+
 int16_t SqliteFiles::Create(const std::string& name, const FileLayout& layout,
                             bool overwrite) {
   const std::optional<std::string> path = HostPath(name);
   if (!path) return kBtrFileNotFound;
+  if (int16_t s = CheckFileSystem(*path)) return s;
   return DataFile::Create(*path, layout, overwrite);
 }
 
@@ -18,6 +27,9 @@ int16_t SqliteFiles::Open(const std::string& name, OpenMode mode,
                           std::unique_ptr<OpenFile>& out) {
   const std::optional<std::string> path = HostPath(name);
   if (!path) return kBtrFileNotFound;
+  if (FileExists(*path)) {
+    if (int16_t s = CheckFileSystem(*path)) return s;
+  }
   std::unique_ptr<DataFile> file;
   if (int16_t s = DataFile::Open(*path, mode, file)) return s;
   out = std::move(file);

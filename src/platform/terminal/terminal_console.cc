@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/cp850.h"
+#include "platform/input_wait.h"
 #include "platform/terminal/terminal_guard.h"
 
 namespace orb {
@@ -353,6 +354,7 @@ std::string TerminalConsole::ReadKey() {
 }
 
 void TerminalConsole::WaitForInput(int32_t timeout_ms) {
+  if (timeout_ms != 0) RunBeforeInputWait();
   const bool forever = timeout_ms < 0;
   const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
   for (;;) {

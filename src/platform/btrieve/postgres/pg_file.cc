@@ -49,6 +49,10 @@ int16_t PgFile::Check(int16_t status) {
   return status;
 }
 
+void PgFile::Idle() {
+  if (!bulk_) DropReadAhead();
+}
+
 void PgFile::DropReadAhead() {
   for (KeyRows& rows : read_ahead_) rows.Clear();
   seen_version_ = *version_;

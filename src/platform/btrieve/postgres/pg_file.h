@@ -55,6 +55,8 @@ class PgFile final : public OpenFile {
   int16_t BeginBulk() override;
   int16_t EndBulk() override;
   bool ReadOnly() const override { return mode_ == OpenMode::kReadOnly; }
+  // Reads run outside transactions; only what was read ahead is let go.
+  void Idle() override;
 
  private:
   // A row fetched along the current search, or none.
