@@ -227,7 +227,16 @@ PgConnection::PgConnection(pg_conn* conn, std::string server)
     : conn_(conn), server_(std::move(server)), backend_pid_(PQbackendPID(conn)) {}
 
 PgConnection::~PgConnection() {
-  if (!abandoned_) PQfinish(conn_);
+  if (abandoned_) return;
+  // The server lets go of a session's locks only once its process has seen the connection
+  // end, a moment after this one has gone on: give them back first, so that a file or
+  // record closed here is free for the next opener at once. Whatever was not committed
+  // goes with the rollback.
+  if (Alive()) {
+    PQclear(PQexec(conn_, "ROLLBACK"));
+    PQclear(PQexec(conn_, "SELECT pg_advisory_unlock_all()"));
+  }
+  PQfinish(conn_);
 }
 
 bool PgConnection::Alive() const { return PQstatus(conn_) == CONNECTION_OK; }
