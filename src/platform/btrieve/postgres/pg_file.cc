@@ -91,7 +91,7 @@ int16_t PgFile::DecodeRow(const PgResult& result, int row, int key, Row& out) co
 }
 
 int16_t PgFile::Fetch(int key, bool forward, const Place& from, bool join, KeyRows& rows,
-                      bool extend) {
+                      bool extend, bool* continued) {
   const auto k = static_cast<size_t>(key);
   const KeyDef& def = layout_.keys[k];
   Place beyond;
@@ -122,6 +122,7 @@ int16_t PgFile::Fetch(int key, bool forward, const Place& from, bool join, KeyRo
   const bool complete = fetched.size() < limit;
   // Nothing beyond the earlier stretch at all also joins it.
   if (join && !joined && result.Rows() == static_cast<int>(fetched.size())) joined = true;
+  if (continued != nullptr) *continued = (join && joined) || extend;
   if ((join && joined) || extend) {
     rows.Append(forward, std::move(fetched), complete);
   } else {
@@ -156,11 +157,11 @@ int16_t PgFile::Search(int key, bool forward, const Place& target, Found& out) {
         break;
       }
       case KeyRows::Answer::kFetch: {
-        const size_t before = rows.Size();
-        if (int16_t s = Fetch(key, forward, target, true, rows)) return s;
-        // A search that joined the stretch read on is part of a walk: batches grow.
-        batch = rows.Size() > before && before > 0 ? std::min(batch * 2, kLargestBatch)
-                                                   : kFirstBatch;
+        bool continued = false;
+        if (int16_t s = Fetch(key, forward, target, true, rows, false, &continued)) return s;
+        // A search that joined the stretch read on is part of a walk: batches grow. One
+        // elsewhere (a lookup at random) starts small again.
+        batch = continued ? std::min(batch * 2, kLargestBatch) : kFirstBatch;
         break;
       }
     }

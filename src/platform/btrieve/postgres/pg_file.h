@@ -71,9 +71,10 @@ class PgFile final : public OpenFile {
   int16_t Search(int key, bool forward, const Place& target, Found& out);
   int16_t SearchLocked(int key, bool forward, const Place& target, bool exact, Found& out);
   // Fetches a batch from `from`: it joins the stretch when `join` finds nothing between
-  // them, continues it with `extend` (from is then just past its end), else replaces it.
+  // them, continues it with `extend` (from is then just past its end), else replaces it;
+  // `continued` says whether the stretch went on.
   int16_t Fetch(int key, bool forward, const Place& from, bool join, KeyRows& rows,
-                bool extend = false);
+                bool extend = false, bool* continued = nullptr);
   int16_t DecodeRow(const PgResult& result, int row, int key, Row& out) const;
   int16_t ReadByPosition(uint32_t position, std::string& out, bool& found);
   int16_t TakeLock(uint32_t position);
