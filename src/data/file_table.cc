@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "data/file_table_impl.h"
 #include "data/status_cause.h"
@@ -80,12 +81,19 @@ std::shared_ptr<const KeyLayout> FileTable::Impl::Layout(FileEntry& entry) {
   return layout;
 }
 
-FileEntry* FileTable::Impl::Find(int16_t file_no) {
-  if (file_no == 0) return nullptr;  // 0 marks a free entry, never an open file
-  for (int i = 1; i < FileTable::kEntries; ++i) {
-    if (entries[i].file_no == file_no) return &entries[i];
+int16_t FileTable::Impl::IndexOf(int16_t file_no) {
+  if (file_no == 0) return 0;  // 0 marks a free entry, never an open file
+  int16_t& hint = recent[static_cast<uint16_t>(file_no) % std::size(recent)];
+  if (hint > 0 && entries[hint].file_no == file_no) return hint;
+  for (int16_t i = 1; i < FileTable::kEntries; ++i) {
+    if (entries[i].file_no == file_no) return hint = i;
   }
-  return nullptr;
+  return 0;
+}
+
+FileEntry* FileTable::Impl::Find(int16_t file_no) {
+  const int16_t index = IndexOf(file_no);
+  return index > 0 ? &entries[index] : nullptr;
 }
 
 const FileEntry* FileTable::Impl::Find(int16_t file_no) const {
@@ -93,6 +101,7 @@ const FileEntry* FileTable::Impl::Find(int16_t file_no) const {
 }
 
 int16_t FileTable::FindFileEntry(int16_t file_no) const {
+  if (const int16_t index = impl_->IndexOf(file_no)) return index;
   int16_t highest_free = 0;
   for (int16_t i = 1; i < kEntries; ++i) {
     if (impl_->entries[i].file_no == file_no) return i;

@@ -67,6 +67,12 @@ struct FileTable::Impl {
   FileEntry entries[FileTable::kEntries];
   std::string lock_stack;  // pairs (entry index, lock mode), newest last
   std::vector<uint8_t> data_buffer;  // reused by every read, so none allocates
+  // The entry index a file number was last found at, by file number modulo its size:
+  // every read looks its file up. Checked against the entry before use.
+  int16_t recent[64] = {};
+
+  // Index 1..40 of the entry holding file_no (not 0), else 0.
+  int16_t IndexOf(int16_t file_no);
 
   // Runs Stat on the entry's file; the status, with the block in `layout`.
   int16_t ReadLayout(FileEntry& entry, KeyLayout& layout);

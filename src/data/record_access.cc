@@ -61,10 +61,15 @@ void FileTable::LockedGet(int16_t index, uint16_t& operation, int16_t& status) {
     }
     // The record area's bytes go out as the data buffer, never more than it holds.
     const size_t record_length = static_cast<size_t>(entry.record_length);
+    // The manager sees only the first record_length bytes: the rest is not cleared.
     std::vector<uint8_t>& data = impl_->data_buffer;
-    data.assign(std::max<size_t>(kStatSize, record_length), ' ');
-    if (entry.area.data != nullptr) {
-      std::memcpy(data.data(), entry.area.data, std::min(record_length, entry.area.size));
+    const size_t buffer_size = std::max<size_t>(kStatSize, record_length);
+    if (data.size() < buffer_size) data.resize(buffer_size, ' ');
+    const size_t from_area =
+        entry.area.data != nullptr ? std::min(record_length, entry.area.size) : 0;
+    if (from_area > 0) std::memcpy(data.data(), entry.area.data, from_area);
+    if (from_area < record_length) {
+      std::memset(data.data() + from_area, ' ', record_length - from_area);
     }
     char key[kKeyBufferSize];
     const char fill = (operation == 8 || operation == 9)     ? '\0'

@@ -5,7 +5,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "platform/btrieve/btrieve.h"
@@ -35,6 +37,17 @@ ScanKind KindOf(Seek seek) {
   }
   return kAscAll;
 }
+
+// Blobs compare as SQLite compares them: bytewise, then the shorter first.
+int CompareImages(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  const int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
+  if (c != 0) return c;
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// A search forward along an open scan steps at most this many rows before it seeks.
+constexpr int kMaxSearchSteps = 8;
 
 int64_t NowMs() {
   timespec ts{};
@@ -317,6 +330,7 @@ void DataFile::ResetCursor() {
     sqlite3_clear_bindings(cursor_);
     cursor_ = nullptr;
   }
+  before_known_ = false;
 }
 
 bool DataFile::CursorUsable(Seek seek, int key) const {
@@ -365,17 +379,28 @@ int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
   }
   if (lock && cannot_write_) return kBtrAccessDenied;
   if (int16_t s = BeginRead()) return s;
+  const ScanKind kind = KindOf(seek);
+  const KeyDef& def = layout_.keys[static_cast<size_t>(key)];
+  if (kind == kAscFrom || kind == kAscAfter || kind == kDescTo || kind == kDescBefore) {
+    MakeKeyImage(layout_, def, key_value, scratch_image_);
+  }
+  // A walk that searches its way forward (each search a little past the last record
+  // read) goes on along the open scan instead of seeking again.
+  if (!lock && (kind == kAscFrom || kind == kAscAfter) && cursor_ != nullptr &&
+      cursor_forward_ && cursor_key_ == key) {
+    int16_t status = kBtrOk;
+    if (SearchAlongCursor(seek, key, status)) return status;
+  }
   sqlite3_stmt* stmt = nullptr;
-  if (stepping && !lock && CursorUsable(seek, key)) {
+  const bool along = stepping && !lock && CursorUsable(seek, key);
+  if (along) {
     stmt = cursor_;
   } else {
     ResetCursor();
     stmt = ScanStatement(key, seek);
     if (stmt == nullptr) return kBtrIoError;
-    const KeyDef& def = layout_.keys[static_cast<size_t>(key)];
-    switch (KindOf(seek)) {
+    switch (kind) {
       case kAscFrom: case kAscAfter: case kDescTo: case kDescBefore:
-        MakeKeyImage(layout_, def, key_value, scratch_image_);
         sqlite3_bind_blob(stmt, 1, scratch_image_.data(),
                           static_cast<int>(scratch_image_.size()), SQLITE_TRANSIENT);
         break;
@@ -387,7 +412,7 @@ int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
       default: break;
     }
     cursor_ = stmt;
-    cursor_forward_ = KindOf(seek) < kDescTo;
+    cursor_forward_ = kind < kDescTo;
     cursor_key_ = key;
   }
   const int rc = sqlite3_step(stmt);
@@ -405,7 +430,59 @@ int16_t DataFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
       return kBtrKeyNotFound;
     }
   }
+  // What the rows before this one are known to lie below.
+  before_known_ = true;
+  switch (kind) {
+    case kAscFrom: before_inclusive_ = false; before_image_ = scratch_image_; break;
+    case kAscAfter: before_inclusive_ = true; before_image_ = scratch_image_; break;
+    case kAscAll: before_inclusive_ = false; before_image_.clear(); break;
+    case kAscAfterPlace: before_inclusive_ = true; before_image_ = image_; break;
+    default: before_known_ = false; break;
+  }
   return TakeRow(stmt, key, lock);
+}
+
+bool DataFile::SearchAlongCursor(Seek seek, int key, int16_t& status) {
+  if (!before_known_ || !on_record_) return false;
+  const std::string_view target = scratch_image_;
+  const bool after = seek == Seek::kGreater;
+  // The rows the scan passed must all lie before the answer.
+  const int before = CompareImages(before_image_, target);
+  if (after || !before_inclusive_ ? before > 0 : before >= 0) return false;
+  std::string_view image = image_;
+  for (int steps = 0;; ++steps) {
+    const int c = CompareImages(image, target);
+    if (after ? c > 0 : c >= 0) {
+      if (seek == Seek::kEqual && c != 0) {
+        if (steps > 0) ResetCursor();  // the scan has left the current record
+        status = kBtrKeyNotFound;
+        return true;
+      }
+      if (steps == 0) {
+        status = kBtrOk;  // the current record
+        return true;
+      }
+      status = TakeRow(cursor_, key, false);
+      return true;
+    }
+    if (steps == kMaxSearchSteps) {
+      ResetCursor();
+      return false;
+    }
+    // Step on; the row left behind becomes the bound of the rows passed.
+    before_image_.assign(image);
+    before_inclusive_ = true;
+    const int rc = sqlite3_step(cursor_);
+    if (rc != SQLITE_ROW) {
+      ResetCursor();
+      status = rc != SQLITE_DONE           ? Status(rc)
+               : seek == Seek::kEqual ? int16_t{kBtrKeyNotFound}
+                                      : int16_t{kBtrEndOfFile};
+      return true;
+    }
+    image = std::string_view(static_cast<const char*>(sqlite3_column_blob(cursor_, 0)),
+                             static_cast<size_t>(sqlite3_column_bytes(cursor_, 0)));
+  }
 }
 
 int16_t DataFile::TakeRow(sqlite3_stmt* stmt, int key, bool lock) {

@@ -94,6 +94,10 @@ class DataFile final : public OpenFile {
   int16_t WriteRecordRow(sqlite3_stmt*& slot, const char* sql, int64_t position,
                          const void* record, int length);
   bool CursorUsable(Seek seek, int key) const;
+  // A search forward along the open forward scan from the current record (the target
+  // image is in scratch_image_); false when the scan cannot tell and the search must
+  // seek, else the status in `status`.
+  bool SearchAlongCursor(Seek seek, int key, int16_t& status);
   void ResetCursor();
   int16_t BeginRead();
   void EndRead();
@@ -127,6 +131,12 @@ class DataFile final : public OpenFile {
   sqlite3_stmt* cursor_ = nullptr;
   bool cursor_forward_ = true;
   int cursor_key_ = 0;
+  // For a forward scan: every row it passed before the current one has an image below
+  // before_image_ (or at most it, when before_inclusive_), so that a search for a
+  // target beyond that can be answered by stepping on.
+  bool before_known_ = false;
+  bool before_inclusive_ = false;
+  std::string before_image_;
 
   // The read transaction the reads share.
   bool reading_ = false;

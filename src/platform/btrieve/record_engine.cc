@@ -119,8 +119,18 @@ int16_t RecordEngine::ListServerFiles(std::vector<std::string>& names) {
 OpenFile* RecordEngine::Find(const void* position_block) const {
   const uint32_t handle = HandleOf(position_block);
   if (handle == 0) return nullptr;
+  Recent& recent = recent_[handle % recent_.size()];
+  if (recent.handle == handle) return recent.file;
   const auto it = open_.find(handle);
-  return it == open_.end() ? nullptr : it->second.get();
+  if (it == open_.end()) return nullptr;
+  recent = {handle, it->second.get()};
+  return recent.file;
+}
+
+void RecordEngine::Forget(uint32_t handle) {
+  Recent& recent = recent_[handle % recent_.size()];
+  if (recent.handle == handle) recent = {};
+  open_.erase(handle);
 }
 
 int16_t RecordEngine::Call(uint16_t operation, void* position_block, void* data_buffer,
@@ -171,13 +181,14 @@ int16_t RecordEngine::Open(void* block, const void* key_buffer, uint8_t key_leng
   const std::string name = NameFrom(key_buffer, key_length);
   if (name.empty()) return kBtrFileNotFound;
   // A block that still holds an open file lets go of it first.
-  if (const uint32_t old = HandleOf(block)) open_.erase(old);
+  if (const uint32_t old = HandleOf(block)) Forget(old);
   std::string engine_name;
   FileEngine& engine = EngineFor(name, engine_name);
   std::unique_ptr<OpenFile> file;
   if (int16_t s = engine.Open(engine_name, open_mode, file)) return s;
   if (next_handle_ == 0) next_handle_ = 1;
   const uint32_t handle = next_handle_++;
+  recent_[handle % recent_.size()] = {};
   open_[handle] = std::move(file);
   auto* b = static_cast<uint8_t*>(block);
   std::memset(b, 0, kPositionBlockSize);
@@ -205,12 +216,13 @@ int16_t RecordEngine::Close(void* block) {
   const uint32_t handle = HandleOf(block);
   const auto it = handle ? open_.find(handle) : open_.end();
   if (it == open_.end()) return kBtrFileNotOpen;
-  open_.erase(it);
+  Forget(handle);
   std::memset(block, 0, kPositionBlockSize);
   return kBtrOk;
 }
 
 int16_t RecordEngine::Reset(void* block) {
+  recent_.fill({});
   open_.clear();
   if (block != nullptr && HandleOf(block) != 0) std::memset(block, 0, kPositionBlockSize);
   return kBtrOk;

@@ -10,6 +10,7 @@
 // configured PostgreSQL server for a file named inside the installation root.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,7 +71,17 @@ class RecordEngine {
   int16_t Deliver(const OpenFile& file, void* data, uint32_t* data_length,
                   void* key_buffer, uint8_t key_length);
 
+  // Drops the handle's file and its place in recent_.
+  void Forget(uint32_t handle);
+
   std::unordered_map<uint32_t, std::unique_ptr<OpenFile>> open_;
+  // The files of recently used handles, by handle modulo its size: every call looks its
+  // block up, and a program reads a handful of files by turns.
+  struct Recent {
+    uint32_t handle = 0;
+    OpenFile* file = nullptr;
+  };
+  mutable std::array<Recent, 64> recent_{};
   SqliteFiles sqlite_;
   BtrSettings settings_;
   std::unique_ptr<pg::PgFiles> server_;  // made on first use of the configured server

@@ -470,6 +470,54 @@ TEST_P(Engine, SearchesAnywhereAfterAWalkFindTheirRecords) {
   }
 }
 
+TEST_P(Engine, AWalkThatSearchesItsWayForwardFindsTheFirstOfEachKey) {
+  // Key 1 has duplicates: three records for each even amount. Searches a little past
+  // the last record read (as the report walks) must give what a fresh search gives.
+  ASSERT_EQ(Create("walk.dat", PeopleLayout()), kBtrOk);
+  Block b;
+  ASSERT_EQ(Open(b, "walk.dat"), kBtrOk);
+  std::vector<std::pair<int, std::string>> model;  // (amount, code) in key 1 order
+  for (int copy = 0; copy < 3; ++copy) {
+    for (int a = 0; a < 60; a += 2) {
+      const std::string code = "W" + std::to_string(1000 + copy * 100 + a);
+      ASSERT_EQ(Insert(b, Person(code, static_cast<uint16_t>(a), "w")), kBtrOk);
+    }
+  }
+  for (int a = 0; a < 60; a += 2) {
+    for (int copy = 0; copy < 3; ++copy) model.push_back({a, "W" + std::to_string(1000 + copy * 100 + a)});
+  }
+  auto first_from = [&](int amount, bool after) {
+    for (size_t i = 0; i < model.size(); ++i) {
+      if (after ? model[i].first > amount : model[i].first >= amount) return i;
+    }
+    return model.size();
+  };
+  auto expect_at = [&](const Got& g, size_t i, const std::string& what) {
+    if (i == model.size()) {
+      EXPECT_EQ(g.status, kBtrEndOfFile) << what;
+    } else {
+      ASSERT_EQ(g.status, kBtrOk) << what;
+      EXPECT_EQ(g.record.substr(0, 5), model[i].second) << what;
+    }
+  };
+  for (int t : {0, 1, 2, 2, 3, 6, 7, 7, 8, 20, 19, 21, 22, 40, 58, 59, 60}) {
+    const std::string what = "target " + std::to_string(t);
+    const std::string key = Le16(static_cast<uint16_t>(t));
+    size_t at = first_from(t, false);
+    expect_at(Get(kBtrGetGreaterOrEqual, b, 1, key), at, what + " >=");
+    if (at < model.size()) expect_at(Get(kBtrGetNext, b, 1), at + 1, what + " next");
+    const Got equal = Get(kBtrGetEqual, b, 1, key);
+    if (t % 2 == 0 && t < 60) {
+      expect_at(equal, at, what + " =");
+    } else {
+      EXPECT_EQ(equal.status, kBtrKeyNotFound) << what;
+    }
+    at = first_from(t, true);
+    expect_at(Get(kBtrGetGreater, b, 1, key), at, what + " >");
+    if (at + 1 < model.size()) expect_at(Get(kBtrGetNext, b, 1), at + 1, what + " next");
+  }
+}
+
 INSTANTIATE_BOTH_ENGINES(Engine);
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace orb::btr::pg {
 namespace {
 
 constexpr size_t kFirstBatch = 16;
-constexpr size_t kLargestBatch = 4096;
-constexpr size_t kMostRowsKept = 32768;
+constexpr size_t kLargestBatch = 16384;
+constexpr size_t kMostRowsKept = 65536;
 constexpr auto kNoticeInterval = std::chrono::milliseconds(1);
 constexpr int64_t kAfterEveryPosition = int64_t{1} << 32;
 
@@ -94,7 +94,8 @@ int16_t PgFile::DecodeRow(const PgResult& result, int row, int key, Row& out) co
   return kBtrOk;
 }
 
-int16_t PgFile::Fetch(int key, bool forward, const Place& from, bool join, KeyRows& rows) {
+int16_t PgFile::Fetch(int key, bool forward, const Place& from, bool join, KeyRows& rows,
+                      bool extend, bool* continued) {
   const auto k = static_cast<size_t>(key);
   const KeyDef& def = layout_.keys[k];
   Place beyond;
@@ -125,8 +126,9 @@ int16_t PgFile::Fetch(int key, bool forward, const Place& from, bool join, KeyRo
   const bool complete = fetched.size() < limit;
   // Nothing beyond the earlier stretch at all also joins it.
   if (join && !joined && result.Rows() == static_cast<int>(fetched.size())) joined = true;
-  if (join && joined) {
-    rows.Append(true, std::move(fetched), complete);
+  if (continued != nullptr) *continued = (join && joined) || extend;
+  if ((join && joined) || extend) {
+    rows.Append(forward, std::move(fetched), complete);
   } else {
     rows.Replace(from, forward, std::move(fetched), complete);
   }
@@ -145,23 +147,25 @@ int16_t PgFile::Search(int key, bool forward, const Place& target, Found& out) {
     switch (look.answer) {
       case KeyRows::Answer::kRow:
         out.found = true;
-        out.row = rows.At(look.index);
+        out.row = &rows.At(look.index);
         return kBtrOk;
       case KeyRows::Answer::kNone:
         return kBtrOk;
       case KeyRows::Answer::kExtend: {
+        // The rows just past the stretch: they continue it, so that a walk that turns
+        // back a little (the report, from one owner to the next) still finds its rows.
         Place from;
         rows.Beyond(forward, from);
         batch = std::min(batch * 2, kLargestBatch);
-        if (int16_t s = Fetch(key, forward, from, false, rows)) return s;
+        if (int16_t s = Fetch(key, forward, from, false, rows, true)) return s;
         break;
       }
       case KeyRows::Answer::kFetch: {
-        const size_t before = rows.Size();
-        if (int16_t s = Fetch(key, forward, target, true, rows)) return s;
-        // A search that joined the stretch read on is part of a walk: batches grow.
-        batch = rows.Size() > before && before > 0 ? std::min(batch * 2, kLargestBatch)
-                                                   : kFirstBatch;
+        bool continued = false;
+        if (int16_t s = Fetch(key, forward, target, true, rows, false, &continued)) return s;
+        // A search that joined the stretch read on is part of a walk: batches grow. One
+        // elsewhere (a lookup at random) starts small again.
+        batch = continued ? std::min(batch * 2, kLargestBatch) : kFirstBatch;
         break;
       }
     }
@@ -190,10 +194,7 @@ int16_t PgFile::SearchLocked(int key, bool forward, const Place& target, bool ex
   if (result.Rows() == 0) return kBtrOk;
   Row row;
   if (int16_t s = DecodeRow(result, 0, key, row)) return s;
-  if (result.IsNull(0, 3)) {  // not the key asked for: nothing locked, nothing found
-    out.row = std::move(row);
-    return kBtrOk;
-  }
+  if (result.IsNull(0, 3)) return kBtrOk;  // not the key asked for: nothing locked
   if (!result.Bool(0, 3)) return kBtrRecordInUse;
   has_lock_ = true;
   locked_position_ = row.position;
@@ -204,7 +205,8 @@ int16_t PgFile::SearchLocked(int key, bool forward, const Place& target, bool ex
     return kBtrConflict;
   }
   out.found = true;
-  out.row = std::move(row);
+  out.own = std::move(row);
+  out.row = &out.own;
   return kBtrOk;
 }
 
@@ -247,13 +249,13 @@ int16_t PgFile::Get(Seek seek, int key, const uint8_t* key_value, bool lock) {
            : Search(key, forward, target, found);
   if (status != kBtrOk) return status;
   if (!found.found) return seek == Seek::kEqual ? kBtrKeyNotFound : kBtrEndOfFile;
-  if (seek == Seek::kEqual && found.row.image != target.image) return kBtrKeyNotFound;
+  if (seek == Seek::kEqual && found.row->image != target.image) return kBtrKeyNotFound;
   positioned_ = true;
   on_record_ = true;
   key_ = key;
-  image_ = std::move(found.row.image);
-  position_ = found.row.position;
-  record_ = std::move(found.row.data);
+  image_.assign(found.row->image);
+  position_ = found.row->position;
+  record_.assign(found.row->data);
   if (lock) SetPlace(key, reinterpret_cast<const uint8_t*>(record_.data()));
   return kBtrOk;
 }

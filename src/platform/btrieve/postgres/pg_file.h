@@ -59,10 +59,12 @@ class PgFile final : public OpenFile {
   void Idle() override;
 
  private:
-  // A row fetched along the current search, or none.
+  // The row a search found, or none: one read ahead (valid until the next read) or one
+  // the search fetched itself (kept in `own`).
   struct Found {
     bool found = false;
-    Row row;
+    const Row* row = nullptr;
+    Row own;
   };
 
   int16_t Check(int16_t status);
@@ -70,7 +72,11 @@ class PgFile final : public OpenFile {
   void DropReadAhead();
   int16_t Search(int key, bool forward, const Place& target, Found& out);
   int16_t SearchLocked(int key, bool forward, const Place& target, bool exact, Found& out);
-  int16_t Fetch(int key, bool forward, const Place& from, bool join, KeyRows& rows);
+  // Fetches a batch from `from`: it joins the stretch when `join` finds nothing between
+  // them, continues it with `extend` (from is then just past its end), else replaces it;
+  // `continued` says whether the stretch went on.
+  int16_t Fetch(int key, bool forward, const Place& from, bool join, KeyRows& rows,
+                bool extend = false, bool* continued = nullptr);
   int16_t DecodeRow(const PgResult& result, int row, int key, Row& out) const;
   int16_t ReadByPosition(uint32_t position, std::string& out, bool& found);
   int16_t TakeLock(uint32_t position);
