@@ -24,7 +24,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clan
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   mapfile -t targets < <(sed -n '/set(ORB_FUZZ_TARGETS/,/)/p' tests/fuzz/CMakeLists.txt |
-    tr -d '()' | tr ' ' '\n' | grep -vx -e '' -e set -e ORB_FUZZ_TARGETS)
+    sed 's/set(ORB_FUZZ_TARGETS//; s/)//' | tr -s ' ' '\n' | grep -v '^$')
 fi
 nice cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
