@@ -89,11 +89,19 @@ bool ItemReader::SkipCommentLines() {
 }
 
 int ItemReader::LineNumber() const {
-  int line = 1;
-  for (size_t i = 0; i < position_ && i < data_.size(); ++i) {
-    if (data_[i] == '\r' || (data_[i] == '\n' && (i == 0 || data_[i - 1] != '\r'))) ++line;
+  // Counted on from the last position asked about, so that asking at every item stays
+  // linear in the size of the file; a move back counts again from the start.
+  if (position_ < counted_position_) {
+    counted_position_ = 0;
+    counted_lines_ = 1;
   }
-  return line;
+  for (size_t i = counted_position_; i < position_ && i < data_.size(); ++i) {
+    if (data_[i] == '\r' || (data_[i] == '\n' && (i == 0 || data_[i - 1] != '\r'))) {
+      ++counted_lines_;
+    }
+  }
+  counted_position_ = position_;
+  return counted_lines_;
 }
 
 }  // namespace orb

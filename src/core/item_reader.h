@@ -50,6 +50,9 @@ class ItemReader {
 
   std::string_view data_;  // cut at the end-of-file mark
   size_t position_ = 0;
+  // LineNumber's count so far: the line at counted_position_.
+  mutable size_t counted_position_ = 0;
+  mutable int counted_lines_ = 1;
 };
 
 }  // namespace orb

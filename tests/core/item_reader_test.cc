@@ -103,6 +103,31 @@ TEST(ItemReader, LinesPositionsAndSeek) {
   EXPECT_TRUE(reader.AtEnd());
 }
 
+// Line numbers are counted on from the last one asked for: they must stay right when
+// the reader moves back, and asking at every item of a long file must stay cheap.
+TEST(ItemReader, LineNumbersFollowSeeksBothWays) {
+  const std::string text = "a\r\nb\nc\rd\r\ne";
+  ItemReader reader(text);
+  reader.Seek(text.size());
+  EXPECT_EQ(reader.LineNumber(), 5);
+  reader.Seek(3);  // just past the first CR LF
+  EXPECT_EQ(reader.LineNumber(), 2);
+  reader.Seek(2);  // between CR and LF
+  EXPECT_EQ(reader.LineNumber(), 2);
+  reader.Seek(5);  // past the bare LF
+  EXPECT_EQ(reader.LineNumber(), 3);
+
+  std::string many;
+  for (int i = 0; i < 200000; ++i) many += "x,\r\n";
+  ItemReader long_file(many);
+  int line = 0;
+  while (!long_file.AtEnd()) {
+    long_file.ReadText();
+    line = long_file.LineNumber();
+  }
+  EXPECT_EQ(line, 200001);
+}
+
 TEST(ItemReader, SurvivesRandomBytes) {
   std::mt19937 random(12345);
   const std::string alphabet = "a ,\"\r\n\t'\x1a" "0123456789.-+\xff";

@@ -46,6 +46,7 @@ bool IsConnectionString(const std::string& argument) {
 #include <memory>
 #include <vector>
 
+#include "csv_reader.h"
 #include "data_file_access.h"
 
 namespace orb::orbdata {
@@ -54,8 +55,9 @@ namespace {
 // Server files are reached through a root of their own, which no folder lies in.
 constexpr char kServerRoot[] = "/.orb-server-root/";
 
+// What the message quotes (file names found on disk or on the server) is shown escaped.
 int Refuse(int code, const std::string& message) {
-  std::fprintf(stderr, "orbdata: %s\n", message.c_str());
+  std::fprintf(stderr, "orbdata: %s\n", Printable(message).c_str());
   return code;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "csv_reader.h"
 #include "data_server.h"
 
 #ifndef ORB_VERSION
@@ -52,7 +53,7 @@ constexpr char kUsage[] =
 
 // What was refused, then the usage.
 int Refuse(const std::string& what) {
-  std::fprintf(stderr, "orbdata: %s\n%s", what.c_str(), kUsage);
+  std::fprintf(stderr, "orbdata: %s\n%s", orb::orbdata::Printable(what).c_str(), kUsage);
   return 2;
 }
 

@@ -136,6 +136,12 @@ Result DecodeCharacter(std::string_view bytes, bool flush, size_t offset, uint16
     if ((next & 0xc0) != 0x80) return Swallow(offset + i);
     code = (code << 6) | (next & 0x3f);
   }
+  // An overlong form (E0 80 AF for "/"), a surrogate or a code beyond U+10FFFF is no
+  // character: a terminal never sends one, and it must not pass as the letter it hides.
+  static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kShortest[length] || (code >= 0xd800 && code <= 0xdfff) || code > 0x10ffff) {
+    return Swallow(offset + length);
+  }
   const std::optional<uint8_t> byte = cp850::FromUnicode(code);
   if (!byte || *byte == 0) return Swallow(offset + length);
   return Key(offset + length, std::string(1, static_cast<char>(*byte)), shift);

@@ -49,6 +49,19 @@ TEST(KeyDecoderTest, Utf8ArrivesAsCodePage850) {
   EXPECT_EQ(DecodeAll("\xff" "b"), (std::vector<Decoded>{{'b', 0}}));
 }
 
+// Overlong forms, surrogates and codes past U+10FFFF are swallowed whole: none of them
+// may pass as the character it spells ("/" or "a" here), nor leave bytes behind.
+TEST(KeyDecoderTest, MalformedUtf8IsNeverACharacter) {
+  EXPECT_TRUE(DecodeAll("\xe0\x80\xaf").empty());
+  EXPECT_TRUE(DecodeAll("\xf0\x80\x81\xa1").empty());
+  EXPECT_TRUE(DecodeAll("\xed\xa0\x80").empty());
+  EXPECT_TRUE(DecodeAll("\xf4\x90\x80\x80").empty());
+  EXPECT_TRUE(DecodeAll("\xc0\xaf\xc1\xa1").empty());
+  EXPECT_EQ(DecodeAll("\xe0\x80\xaf" "b\x1b\xe0\x80\xaf" "c"),
+            (std::vector<Decoded>{{'b', 0}, {'c', 0}}));
+  EXPECT_EQ(DecodeAll("\xe0\xa0\x80\xc3\xa0"), (std::vector<Decoded>{{0x85, 0}}));
+}
+
 TEST(KeyDecoderTest, Utf8SplitAcrossReadsWaitsForTheRest) {
   KeyDecoder decoder;
   decoder.Feed("\xc3");
