@@ -1,9 +1,14 @@
 // The export as an XLSX workbook through libxlsxwriter: codes and names as text cells,
 // figures as numbers with two decimals, the header row frozen and the totals in bold.
+// The cells are written on a thread of their own while the report walks.
 #include <xlsxwriter.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "delivery/delivery_text.h"
 #include "delivery/report_export.h"
@@ -55,12 +60,84 @@ class XlsxExport : public ReportExport {
                                    texts_.header[c].c_str(), bold_));
     }
     worksheet_freeze_panes(sheet_, 1, 0);
+    writer_ = std::thread([this] { WriteRows(); });
     return true;
   }
 
+  // Rows are handed in batches to a writer thread, so that the workbook's cells are
+  // written while the report goes on walking.
   void OnReportLine(const ReportLine& line) override {
     if (workbook_ == nullptr) return;
-    const ExportRow row = MakeExportRow(line);
+    pending_.push_back(MakeExportRow(line));
+    if (pending_.size() >= kBatchRows) HandOver();
+  }
+
+  bool Commit(std::string& error) override {
+    if (workbook_ == nullptr) {
+      error = "cannot write the export file " + file_;
+      return false;
+    }
+    FinishWriter();
+    const lxw_error closed = workbook_close(workbook_);
+    workbook_ = nullptr;
+    if (closed != LXW_NO_ERROR || failed_ || !RenameFile(aside_, file_)) {
+      RemoveFile(aside_);
+      error = "cannot write the export file " + file_;
+      if (closed != LXW_NO_ERROR) error += std::string(" (") + lxw_strerror(closed) + ")";
+      return false;
+    }
+    return true;
+  }
+
+  void Abandon() override {
+    if (workbook_ == nullptr) return;
+    FinishWriter();
+    // The library cannot drop a workbook without writing it: write it, then remove it.
+    workbook_close(workbook_);
+    workbook_ = nullptr;
+    RemoveFile(aside_);
+  }
+
+ private:
+  static constexpr size_t kBatchRows = 512;
+  static constexpr size_t kBatchesAhead = 8;  // how far the report may run ahead
+
+  void HandOver() {
+    std::unique_lock lock(mutex_);
+    room_.wait(lock, [this] { return queued_.size() < kBatchesAhead; });
+    queued_.push_back(std::move(pending_));
+    pending_.clear();
+    ready_.notify_one();
+  }
+
+  // Hands over what is left, and waits until the writer has written it all.
+  void FinishWriter() {
+    if (!writer_.joinable()) return;
+    if (!pending_.empty()) HandOver();
+    {
+      std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    ready_.notify_one();
+    writer_.join();
+  }
+
+  void WriteRows() {
+    for (;;) {
+      std::vector<ExportRow> batch;
+      {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return !queued_.empty() || finished_; });
+        if (queued_.empty()) return;
+        batch = std::move(queued_.front());
+        queued_.erase(queued_.begin());
+      }
+      room_.notify_one();
+      for (const ExportRow& row : batch) WriteRow(row);
+    }
+  }
+
+  void WriteRow(const ExportRow& row) {
     const bool total = row.kind != ReportLineKind::kProperty;
     lxw_format* text = total ? bold_ : nullptr;
     ++row_;
@@ -77,31 +154,6 @@ class XlsxExport : public ReportExport {
                                  texts_.kinds[static_cast<size_t>(row.kind)].c_str(), text));
   }
 
-  bool Commit(std::string& error) override {
-    if (workbook_ == nullptr) {
-      error = "cannot write the export file " + file_;
-      return false;
-    }
-    const lxw_error closed = workbook_close(workbook_);
-    workbook_ = nullptr;
-    if (closed != LXW_NO_ERROR || failed_ || !RenameFile(aside_, file_)) {
-      RemoveFile(aside_);
-      error = "cannot write the export file " + file_;
-      if (closed != LXW_NO_ERROR) error += std::string(" (") + lxw_strerror(closed) + ")";
-      return false;
-    }
-    return true;
-  }
-
-  void Abandon() override {
-    if (workbook_ == nullptr) return;
-    // The library cannot drop a workbook without writing it: write it, then remove it.
-    workbook_close(workbook_);
-    workbook_ = nullptr;
-    RemoveFile(aside_);
-  }
-
- private:
   void Check(lxw_error e) {
     if (e != LXW_NO_ERROR) failed_ = true;
   }
@@ -114,8 +166,15 @@ class XlsxExport : public ReportExport {
   lxw_format* bold_ = nullptr;
   lxw_format* figure_ = nullptr;
   lxw_format* bold_figure_ = nullptr;
-  lxw_row_t row_ = 0;
-  bool failed_ = false;
+  lxw_row_t row_ = 0;  // the writer thread's own, as are the cells
+  bool failed_ = false;  // read once the writer has ended
+  std::vector<ExportRow> pending_;  // rows not yet handed over
+  std::vector<std::vector<ExportRow>> queued_;
+  bool finished_ = false;
+  std::mutex mutex_;
+  std::condition_variable ready_;  // a batch queued, or the end
+  std::condition_variable room_;   // a batch taken
+  std::thread writer_;
 };
 
 }  // namespace
