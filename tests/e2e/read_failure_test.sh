@@ -7,17 +7,7 @@
 # file mended the same run prints and exits 0.
 # Usage: read_failure_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
-build="$(cd "$1" && pwd)"
-source_dir="$(cd "$2" && pwd)"
-rptcarry="$build/bin/rptcarry"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-"$source_dir/scripts/demo-install.sh" "$build" "$work/demo" >/dev/null 2>&1 ||
-  { echo "FAIL: demo installation"; exit 1; }
-export ORBROOT="$work/demo/" ORBEXE="$work/demo/EXE/" ORBTMP="$work/demo/TMP/"
+source "$(dirname "$0")/demo_harness.bash" "$1" "$2"
 collections="$work/demo/DADES/CobramV.dat"
 [ -f "$collections" ] || { echo "FAIL: the demo has no collections' file"; exit 1; }
 

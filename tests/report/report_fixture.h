@@ -117,9 +117,23 @@ class ReportInstallation : public ::testing::Test {
     return RunReport(parameters);
   }
   std::string RunReport(const ReportParameters& parameters) {
+    outcome_ = PrintWith(parameters, nullptr, nullptr);
+    const auto print_file = dir_ / "TMP" / "orbprint.tmp";
+    // A device standing in for the print file (/dev/full) has no content to read.
+    if (!std::filesystem::is_regular_file(print_file)) return "";
+    return ReadWholeFile(print_file);
+  }
+
+  // One report through `manager` (BTRCALL when null), its lines shown to `observer` when
+  // given; the print program is print_program_.
+  ReportOutcome PrintWith(const ReportParameters& parameters, RecordManager* manager,
+                          ReportLineObserver* observer) {
     QuietDataMessages messages;
-    FileTable table(session_, messages);
-    ReportFiles files(session_, table);
+    std::unique_ptr<FileTable> table =
+        manager == nullptr
+            ? std::make_unique<FileTable>(session_, messages)
+            : std::make_unique<FileTable>(session_, messages, *manager, [] { return 0.5; });
+    ReportFiles files(session_, *table);
     EXPECT_EQ(files.OpenReportFiles(), 0);
     Currency currency;
     currency.SetCurrency("a,E");
@@ -128,12 +142,9 @@ class ReportInstallation : public ::testing::Test {
     SessionReportText text(session_, catalogue, currency, settings);
     PrintFile print(session_);
     ReportServices services{session_, files, print, currency, text, print_program_};
-    outcome_ = PrintOneReport(services, parameters);
+    ReportOutcome outcome = PrintOneReport(services, parameters, observer);
     files.CloseReportFiles();
-    const auto print_file = dir_ / "TMP" / "orbprint.tmp";
-    // A device standing in for the print file (/dev/full) has no content to read.
-    if (!std::filesystem::is_regular_file(print_file)) return "";
-    return ReadWholeFile(print_file);
+    return outcome;
   }
 
   std::filesystem::path dir_;

@@ -38,27 +38,13 @@ class UnfinishedReportTest : public ReportInstallation {
   // One report over owners 1 to 9999 through `manager`; what the print program and the
   // observer were given.
   ReportOutcome Run(FailingRecordManager& manager) {
-    QuietDataMessages messages;
-    FileTable table(session_, messages, manager, [] { return 0.5; });
-    ReportFiles files(session_, table);
-    EXPECT_EQ(files.OpenReportFiles(), 0);
-    Currency currency;
-    currency.SetCurrency("a,E");
-    Catalogue catalogue(session_);
-    UserSettings settings(session_.RootDir + "Vora.ini");
-    SessionReportText text(session_, catalogue, currency, settings);
-    PrintFile print(session_);
     print_program_runs_ = 0;
-    ReportServices services{session_, files, print, currency, text,
-                            [this](const Session&) {
-                              ++print_program_runs_;
-                              return PrintProgramRun{0, "", ""};
-                            }};
+    print_program_ = [this](const Session&) {
+      ++print_program_runs_;
+      return PrintProgramRun{0, "", ""};
+    };
     log_.lines.clear();
-    ReportParameters parameters{PackedDate("20261231"), PackedCode(1), PackedCode(9999)};
-    ReportOutcome outcome = PrintOneReport(services, parameters, &log_);
-    files.CloseReportFiles();
-    return outcome;
+    return PrintWith({PackedDate("20261231"), PackedCode(1), PackedCode(9999)}, &manager, &log_);
   }
 
   static std::vector<WalkLine> FirstLines(size_t count) {
